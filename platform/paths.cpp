@@ -1,0 +1,18 @@
+#include "platform/paths.h"
+
+namespace platform {
+
+ImageArgument splitImageArgument(const std::string& argument) {
+  ImageArgument parts;
+  const std::size_t separator = argument.find(kSeparator);
+  if (separator == std::string::npos) {
+    parts.fileName = argument;
+  } else {
+    parts.directory = argument.substr(0, separator + 1);
+    parts.fileName = argument.substr(separator + 1);
+  }
+  parts.baseName = parts.fileName.substr(0, parts.fileName.find('.'));
+  return parts;
+}
+
+}  // namespace platform
