@@ -1,0 +1,36 @@
+// Tamsel: classifies the regions of one segmented and described image against
+// every concept of a concept list and writes the confidences to the results
+// file under ./output/.
+//
+//   Tamsel <image directory>/<image file> <concept list name>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "classification/concept_list.h"
+#include "classification/region_set.h"
+#include "imaging/failure.h"
+#include "platform/paths.h"
+
+int main(int argc, char** argv) {
+  return imaging::runReportingFailures([&] {
+    if (argc < 3) imaging::failUser("usage: Tamsel <image directory>/<image file> <concept list name>");
+
+    std::printf("\nSVM classifier\n");
+    const platform::ImageArgument image = platform::splitImageArgument(argv[1]);
+    std::printf("\nProcessing image: %s", image.fileName.c_str());
+    const std::vector<std::string> conceptNames =
+        classification::readConceptList(classification::conceptListPath(argv[2]));
+
+    classification::RegionSet regions(image.fileName, image.directory);
+    regions.loadLabelFile();
+    regions.createRegions();
+    regions.loadDescriptors();
+    regions.classifyRegions(conceptNames);
+
+    std::printf("\nClassification procedure is finished");
+    std::printf("\nResults are saved in folder \\output\n\n");
+    return 0;
+  });
+}
