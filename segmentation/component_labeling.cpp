@@ -1,0 +1,113 @@
+#include "segmentation/component_labeling.h"
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "imaging/failure.h"
+
+namespace segmentation {
+
+namespace {
+
+struct Seed {
+  int row;
+  int column;
+};
+
+// The temporary label of the (index + 1)-th component: above every label in
+// use, so scanned components are never met again.
+int temporaryLabel(int regions, int index) {
+  const std::int64_t label = static_cast<std::int64_t>(regions) + 1 + index;
+  if (label > std::numeric_limits<std::int32_t>::max()) imaging::failUser("label map has too many regions to number");
+  return static_cast<int>(label);
+}
+
+// The numbering every components step shares: each 4-connected component of
+// the labels 1..regions gets a temporary label above `regions`; components
+// below `minimumSize` pixels get 0 instead. Temporary labels then come down
+// by `regions`. Returns the number of components kept.
+int numberComponents(imaging::IntMap& labels, int regions, std::int64_t minimumSize) {
+  int kept = 0;
+  for (int row = 0; row < labels.height(); ++row) {
+    for (int column = 0; column < labels.width(); ++column) {
+      const int label = labels[row][column];
+      if (label < 1 || label > regions) continue;
+      const int component = temporaryLabel(regions, kept);
+      const std::int64_t size = floodRelabel(labels, row, column, label, component);
+      if (size < minimumSize)
+        floodRelabel(labels, row, column, component, 0);
+      else
+        ++kept;
+    }
+  }
+  int* pixel = labels.data();
+  for (std::size_t k = 0; k < labels.size(); ++k)
+    if (pixel[k] > regions) pixel[k] -= regions;
+  return kept;
+}
+
+}  // namespace
+
+std::int64_t floodRelabel(imaging::IntMap& labels, int row, int column, int oldLabel, int newLabel) {
+  const int width = labels.width();
+  const int height = labels.height();
+  if (row < 0 || row >= height || column < 0 || column >= width) return 0;
+  if (oldLabel == newLabel || labels[row][column] != oldLabel) return 0;
+
+  // Span fill: each work item is a pixel; its whole horizontal run of
+  // old-label pixels is relabelled at once, and one item per run touching it
+  // above and below is queued. The work list stays far smaller than the
+  // region, and nothing recurses.
+  std::int64_t count = 0;
+  std::vector<Seed> work{{row, column}};
+  while (!work.empty()) {
+    const Seed seed = work.back();
+    work.pop_back();
+    int* line = labels[seed.row];
+    if (line[seed.column] != oldLabel) continue;
+    int left = seed.column;
+    while (left > 0 && line[left - 1] == oldLabel) --left;
+    int right = seed.column;
+    while (right + 1 < width && line[right + 1] == oldLabel) ++right;
+    for (int x = left; x <= right; ++x) line[x] = newLabel;
+    count += right - left + 1;
+
+    for (const int next : {seed.row - 1, seed.row + 1}) {
+      if (next < 0 || next >= height) continue;
+      const int* nextLine = labels[next];
+      for (int x = left; x <= right; ++x) {
+        if (nextLine[x] != oldLabel) continue;
+        work.push_back({next, x});
+        while (x + 1 <= right && nextLine[x + 1] == oldLabel) ++x;
+      }
+    }
+  }
+  return count;
+}
+
+int componentsWithMinimumSize(imaging::IntMap& labels, int regions, int minimumSize) {
+  const int kept = numberComponents(labels, regions, minimumSize);
+  if (kept == 0) {
+    labels.fill(1);
+    return 1;
+  }
+  return kept;
+}
+
+int componentLabelingFinal(imaging::IntMap& labels, int regions) { return numberComponents(labels, regions, 0); }
+
+int compactLabels(imaging::IntMap& labels) {
+  int highest = 1;
+  for (int row = 0; row < labels.height(); ++row) {
+    for (int column = 0; column < labels.width(); ++column) {
+      const int label = labels[row][column];
+      if (label <= highest) continue;
+      if (label > highest + 1) floodRelabel(labels, row, column, label, highest + 1);
+      ++highest;
+    }
+  }
+  return highest;
+}
+
+}  // namespace segmentation
