@@ -1,0 +1,190 @@
+#include "tools/descriptors/homogeneous_texture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "tools/descriptors/fft.h"
+
+namespace descriptors {
+namespace {
+
+constexpr int kGrid = Fft128::kSize;
+constexpr int kHalf = kGrid / 2;
+constexpr int kCells = Fft128::kCells;
+constexpr int kBands = 5;
+constexpr int kOrientations = 6;
+
+// Full width at half maximum of a Gaussian with unit standard deviation.
+const double kHalfMaximumWidth = 2.0 * std::sqrt(2.0 * std::log(2.0));
+
+// x mod 180, never negative.
+double reduceDegrees(double x) {
+  double r = std::fmod(x, 180.0);
+  if (r < 0.0) r += 180.0;
+  return r;
+}
+
+int roundHalfUp(double v) { return static_cast<int>(std::floor(v + 0.5)); }
+
+int quantiseEnergy(double v) {
+  // 255 / 4: an energy of 10^4 grey levels squared maps to 255.
+  constexpr double kScale = 63.75;
+  return std::clamp(roundHalfUp(kScale * std::log10(1.0 + v)), 0, 255);
+}
+
+}  // namespace
+
+TextureFilterBank::TextureFilterBank() : radius_(kCells) {
+  std::vector<double> angle(kCells);
+  for (int v = 0; v < kGrid; ++v) {
+    const int vs = v < kHalf ? v : v - kGrid;
+    for (int u = 0; u < kGrid; ++u) {
+      const int us = u < kHalf ? u : u - kGrid;
+      const std::size_t cell = static_cast<std::size_t>(v * kGrid + u);
+      radius_[cell] = std::sqrt(static_cast<double>(us * us + vs * vs)) / kHalf;
+      // A real image's spectrum is symmetric, so orientations are taken modulo 180 degrees.
+      angle[cell] = reduceDegrees(std::atan2(static_cast<double>(vs), static_cast<double>(us)) * (180.0 / std::numbers::pi));
+    }
+  }
+  const double angularSpread = 30.0 / kHalfMaximumWidth;
+  for (int band = 0; band < kBands; ++band) {
+    const double centre = 0.75 / std::pow(2.0, band);
+    const double radialSpread = (0.5 / std::pow(2.0, band)) / kHalfMaximumWidth;
+    for (int orientation = 0; orientation < kOrientations; ++orientation) {
+      const double direction = 30.0 * orientation;
+      std::vector<double>& table = weights_[static_cast<std::size_t>(band * kOrientations + orientation)];
+      table.resize(kCells);
+      double sum = 0.0;
+      for (std::size_t cell = 0; cell < static_cast<std::size_t>(kCells); ++cell) {
+        const double dt = reduceDegrees(angle[cell] - direction + 90.0) - 90.0;
+        const double dr = radius_[cell] - centre;
+        const double g = std::exp(-dr * dr / (2 * radialSpread * radialSpread) -
+                                  dt * dt / (2 * angularSpread * angularSpread));
+        table[cell] = g * g;
+        sum += table[cell];
+      }
+      weightSums_[static_cast<std::size_t>(band * kOrientations + orientation)] = sum;
+    }
+  }
+}
+
+namespace {
+
+// Mean and population standard deviation of every region's luminance, in two
+// passes over the image; each region's pixels are summed in raster order.
+void measureStatistics(const LuminanceImage& luminance, const imaging::GreyImage& labels,
+                       const std::vector<Region>& regions, std::vector<TextureMeasures>& measures) {
+  std::vector<double> sums(regions.size(), 0.0);
+  for (int y = 0; y < labels.height(); ++y) {
+    const std::uint8_t* label = labels[y];
+    const double* value = luminance[y];
+    for (int x = 0; x < labels.width(); ++x) sums[label[x]] += value[x];
+  }
+  std::vector<double> means(regions.size(), 0.0);
+  for (std::size_t j = 0; j < regions.size(); ++j)
+    if (!regions[j].empty()) means[j] = sums[j] / static_cast<double>(regions[j].pixels);
+  std::vector<double> squares(regions.size(), 0.0);
+  for (int y = 0; y < labels.height(); ++y) {
+    const std::uint8_t* label = labels[y];
+    const double* value = luminance[y];
+    for (int x = 0; x < labels.width(); ++x) {
+      const double d = value[x] - means[label[x]];
+      squares[label[x]] += d * d;
+    }
+  }
+  for (std::size_t j = 0; j < regions.size(); ++j) {
+    if (regions[j].empty()) continue;
+    measures[j].mean = means[j];
+    measures[j].deviation = std::sqrt(squares[j] / static_cast<double>(regions[j].pixels));
+  }
+}
+
+// Power spectrum of the region's mean-free luminance, averaged over the
+// 128 x 128 tiles of its bounding box. Pixels outside the region, and
+// positions past the image, count as zero.
+std::vector<double> powerSpectrum(const LuminanceImage& luminance, const imaging::GreyImage& labels,
+                                  const Region& region, double mean, const Fft128& fft) {
+  std::vector<double> power(kCells, 0.0);
+  std::vector<Complex> grid(kCells);
+  const std::uint8_t label = static_cast<std::uint8_t>(region.label);
+  const BoundingBox& box = region.box;
+  for (int tileTop = box.top; tileTop < box.top + box.height; tileTop += kGrid) {
+    for (int tileLeft = box.left; tileLeft < box.left + box.width; tileLeft += kGrid) {
+      std::fill(grid.begin(), grid.end(), Complex{});
+      std::array<bool, kGrid> rowUsed{};
+      bool tileUsed = false;
+      const int rows = std::min(kGrid, labels.height() - tileTop);
+      const int columns = std::min(kGrid, labels.width() - tileLeft);
+      for (int yy = 0; yy < rows; ++yy) {
+        const std::uint8_t* labelRow = labels[tileTop + yy] + tileLeft;
+        const double* valueRow = luminance[tileTop + yy] + tileLeft;
+        Complex* cells = grid.data() + yy * kGrid;
+        for (int xx = 0; xx < columns; ++xx) {
+          if (labelRow[xx] != label) continue;
+          cells[xx].re = valueRow[xx] - mean;
+          rowUsed[static_cast<std::size_t>(yy)] = true;
+        }
+        tileUsed = tileUsed || rowUsed[static_cast<std::size_t>(yy)];
+      }
+      if (!tileUsed) continue;
+      fft.transform2d(grid, rowUsed);
+      for (std::size_t cell = 0; cell < static_cast<std::size_t>(kCells); ++cell)
+        power[cell] += grid[cell].re * grid[cell].re + grid[cell].im * grid[cell].im;
+    }
+  }
+  return power;
+}
+
+}  // namespace
+
+std::vector<TextureMeasures> measureTexture(const LuminanceImage& luminance, const imaging::GreyImage& labels,
+                                            const std::vector<Region>& regions, const TextureFilterBank& bank) {
+  std::vector<TextureMeasures> measures(regions.size());
+  measureStatistics(luminance, labels, regions, measures);
+  const Fft128 fft;
+  std::vector<double> weighted(kCells);
+  for (std::size_t j = 0; j < regions.size(); ++j) {
+    if (regions[j].empty()) continue;
+    const std::vector<double> power = powerSpectrum(luminance, labels, regions[j], measures[j].mean, fft);
+    // Normalised so that the cells sum to the variance; then weighted by the radius.
+    const double norm = static_cast<double>(kCells) * static_cast<double>(regions[j].pixels);
+    for (std::size_t cell = 0; cell < static_cast<std::size_t>(kCells); ++cell)
+      weighted[cell] = bank.radius()[cell] * power[cell] / norm;
+    for (int channel = 0; channel < kTextureChannels; ++channel) {
+      const std::vector<double>& w = bank.weights(channel);
+      double energy = 0.0;
+      for (std::size_t cell = 0; cell < static_cast<std::size_t>(kCells); ++cell) energy += w[cell] * weighted[cell];
+      const double average = energy / bank.weightSum(channel);
+      double spread = 0.0;
+      for (std::size_t cell = 0; cell < static_cast<std::size_t>(kCells); ++cell) {
+        const double d = w[cell] * (weighted[cell] - average);
+        spread += d * d;
+      }
+      measures[j].energy[static_cast<std::size_t>(channel)] = energy;
+      measures[j].energyDeviation[static_cast<std::size_t>(channel)] = std::sqrt(spread);
+    }
+  }
+  return measures;
+}
+
+std::vector<Block> homogeneousTexture(const LuminanceImage& luminance, const imaging::GreyImage& labels,
+                                      const std::vector<Region>& regions, const TextureFilterBank& bank) {
+  const std::vector<TextureMeasures> measures = measureTexture(luminance, labels, regions, bank);
+  std::vector<Block> blocks(regions.size(), Block(kTextureValues, 0));
+  for (std::size_t j = 0; j < regions.size(); ++j) {
+    if (regions[j].empty()) continue;
+    const TextureMeasures& m = measures[j];
+    Block& block = blocks[j];
+    block[0] = std::clamp(roundHalfUp(m.mean), 0, 255);
+    block[1] = std::clamp(roundHalfUp(2.0 * m.deviation), 0, 255);
+    for (int i = 0; i < kTextureChannels; ++i) {
+      block[static_cast<std::size_t>(2 + i)] = quantiseEnergy(m.energy[static_cast<std::size_t>(i)]);
+      block[static_cast<std::size_t>(2 + kTextureChannels + i)] =
+          quantiseEnergy(m.energyDeviation[static_cast<std::size_t>(i)]);
+    }
+  }
+  return blocks;
+}
+
+}  // namespace descriptors

@@ -1,0 +1,53 @@
+#pragma once
+// Homogeneous Texture: 62 values per region in 0..255 — the mean luminance,
+// twice its standard deviation, and the energy and energy deviation of 30
+// frequency channels (5 octave bands x 6 orientations of 30 degrees) of the
+// region's luminance spectrum, measured on a fixed 128 x 128 grid.
+
+#include <array>
+#include <vector>
+
+#include "tools/descriptors/regions.h"
+
+namespace descriptors {
+
+inline constexpr int kTextureValues = 62;
+inline constexpr int kTextureChannels = 30;
+
+// The squared Gaussian weights of the 30 channels over the 128 x 128
+// frequency cells, and the radial weight of every cell. Built once per run.
+class TextureFilterBank {
+ public:
+  TextureFilterBank();
+
+  // Weight of channel i = 6 s + r (s the band, 0 = highest frequencies;
+  // r the orientation) at cell v * 128 + u.
+  const std::vector<double>& weights(int channel) const { return weights_[static_cast<std::size_t>(channel)]; }
+  double weightSum(int channel) const { return weightSums_[static_cast<std::size_t>(channel)]; }
+  // omega = |frequency| / Nyquist at cell v * 128 + u.
+  const std::vector<double>& radius() const { return radius_; }
+
+ private:
+  std::vector<double> radius_;
+  std::array<std::vector<double>, kTextureChannels> weights_;
+  std::array<double, kTextureChannels> weightSums_{};
+};
+
+// Unquantised measures of one region.
+struct TextureMeasures {
+  double mean = 0.0;
+  double deviation = 0.0;
+  std::array<double, kTextureChannels> energy{};
+  std::array<double, kTextureChannels> energyDeviation{};
+};
+
+// The measures of every region, in label order.
+std::vector<TextureMeasures> measureTexture(const LuminanceImage& luminance, const imaging::GreyImage& labels,
+                                            const std::vector<Region>& regions, const TextureFilterBank& bank);
+
+// The 62 quantised values of every region, in label order. An empty region
+// gives 62 zeros.
+std::vector<Block> homogeneousTexture(const LuminanceImage& luminance, const imaging::GreyImage& labels,
+                                      const std::vector<Region>& regions, const TextureFilterBank& bank);
+
+}  // namespace descriptors

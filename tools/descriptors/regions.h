@@ -1,0 +1,50 @@
+#pragma once
+// The regions of a label image and the luminance that two descriptors read.
+// Region j is the set of pixels whose label is j; a label image with largest
+// value m has m + 1 regions, some of which may hold no pixel.
+
+#include <cstdint>
+#include <vector>
+
+#include "imaging/buffers.h"
+
+namespace descriptors {
+
+// Column and row of the top-left pixel, and the size. All zero for an empty region.
+struct BoundingBox {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+
+  bool operator==(const BoundingBox&) const = default;
+};
+
+struct Region {
+  int label = 0;
+  std::int64_t pixels = 0;
+  BoundingBox box;
+  std::int64_t sumX = 0;  // sum of the columns of the region's pixels
+  std::int64_t sumY = 0;  // sum of the rows
+
+  bool empty() const { return pixels == 0; }
+};
+
+// One entry per label value 0..largest, in label order. An image without
+// pixels has no regions.
+std::vector<Region> findRegions(const imaging::GreyImage& labels);
+
+// Y = (299 R + 587 G + 114 B) / 1000: an integer numerator and one division,
+// so a grey pixel (g, g, g) gives exactly g.
+inline double luminance(int red, int green, int blue) {
+  return static_cast<double>(299 * red + 587 * green + 114 * blue) / 1000.0;
+}
+
+using LuminanceImage = imaging::Plane<double>;
+
+LuminanceImage luminanceOf(const imaging::ColourImage& image);
+
+// The values of one region's descriptor, in the order they are written.
+using Block = std::vector<int>;
+
+}  // namespace descriptors
