@@ -1,0 +1,304 @@
+// Reading what a run starts from: the concept list, the label file's region
+// count and the four descriptor files, down to the 433 values of each region.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "classification/concept_list.h"
+#include "classification/descriptor_readers.h"
+#include "classification/region_set.h"
+#include "classification/test_data.h"
+#include "classifier_files.h"
+#include "imaging/failure.h"
+#include "testing/test_files.h"
+
+namespace {
+
+using classification::DescriptorKind;
+using classification::RegionSet;
+using namespace classifier_files;
+using testing_support::TempDir;
+using testing_support::writeFile;
+
+// The text a step stops the run with, or "" when it completes.
+template <typename Step>
+std::string failureOf(Step&& step) {
+  try {
+    step();
+  } catch (const imaging::Failure& failure) {
+    return (failure.stream() == imaging::Stream::Output ? "stdout: " : "stderr: ") + std::string(failure.what());
+  }
+  return "";
+}
+
+// Runs a test's steps inside a folder, for the names relative to it.
+class InsideFolder {
+ public:
+  explicit InsideFolder(const std::filesystem::path& folder) : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(folder);
+  }
+  ~InsideFolder() { std::filesystem::current_path(previous_); }
+
+ private:
+  std::filesystem::path previous_;
+};
+
+// ---------------------------------------------------------------- concept list
+
+struct ListCase {
+  const char* what;
+  std::string text;
+  std::vector<std::string> names;
+};
+
+class ConceptList : public testing::TestWithParam<ListCase> {};
+
+TEST_P(ConceptList, GivesTheNamesOfTheFile) {
+  TempDir dir;
+  writeFile(dir / "list", GetParam().text);
+  EXPECT_EQ(classification::readConceptList(dir / "list"), GetParam().names);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Items, ConceptList,
+    testing::Values(ListCase{"lines", "concepts=2;\nconcept=sky;\nconcept=sea;\n", {"sky", "sea"}},
+                    ListCase{"trailing blank kept", "n=1;\nconcept=sky ;", {"sky "}},
+                    ListCase{"first equals splits", "n=1;\nname=a=b;", {"a=b"}},
+                    ListCase{"no equals, last item at the end", "n=2;x=sky;sea", {"sky", "sea"}},
+                    ListCase{"count beyond the names", "n=3;c=sky;c=sea;", {"sky", "sea", ""}},
+                    ListCase{"count with blanks and sign", "n= +2 ;a=x;b=y;c=z;", {"x", "y"}},
+                    ListCase{"count without digits", "n=two;c=sky;", {}},
+                    ListCase{"negative count", "n=-1;c=sky;", {}},
+                    ListCase{"empty file", "", {}},
+                    ListCase{"items of 799 characters, then one longer",
+                             "n=3;c=" + std::string(797, 'x') + ";c=" + std::string(798, 'y') + ";c=z;",
+                             {std::string(797, 'x'), std::string(797, 'y'), ""}}),
+    [](const auto& info) {
+      std::string name = info.param.what;
+      for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+      return name;
+    });
+
+TEST(ConceptListFile, MissingListGivesNoConceptsAndSaysSo) {
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(classification::readConceptList("/nonexistent/list").empty());
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "concept list /nonexistent/list not found; classifying without concepts\n");
+  EXPECT_EQ(classification::conceptListPath("concepts.txt"), "./conf//concepts.txt");
+}
+
+// ------------------------------------------------------------------ label file
+
+struct CountCase {
+  std::vector<std::uint8_t> labels;
+  int regions;
+};
+
+class LabelCount : public testing::TestWithParam<CountCase> {};
+
+TEST_P(LabelCount, IsTheLargestValuePlusOne) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "segmentationMasks");
+  writeLabels(dir / "segmentationMasks/photo.seg", GetParam().labels);
+  RegionSet set("photo.jpg", dir.path().string() + "/");
+  set.loadLabelFile();
+  EXPECT_EQ(set.regionCount(), GetParam().regions);
+  set.createRegions();
+  EXPECT_EQ(set.regions().size(), static_cast<std::size_t>(GetParam().regions));
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, LabelCount,
+                         testing::Values(CountCase{{0, 0, 0}, 1}, CountCase{{1, 2, 5}, 6}, CountCase{{0, 255, 3}, 256},
+                                         CountCase{{}, 1}));
+
+TEST(LabelFile, HeaderOfWidthZeroGivesOneRegion) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "segmentationMasks");
+  writeFile(dir / "segmentationMasks/photo.seg", "P5\n# Created\n0 4\n255\n");
+  RegionSet set("photo.jpg", dir.path().string() + "/");
+  set.loadLabelFile();
+  EXPECT_EQ(set.regionCount(), 1);
+}
+
+TEST(LabelFile, PathUsesTheNameUpToItsFirstDot) {
+  EXPECT_EQ(RegionSet("a.b.jpg", "images/").labelFilePath(), "images/segmentationMasks/a.seg");
+  EXPECT_EQ(RegionSet("photo1.jpg", "").labelFilePath(), "segmentationMasks/photo1.seg");
+}
+
+TEST(LabelFile, FailuresStopTheRun) {
+  EXPECT_EQ(failureOf([] { RegionSet("photo.jpg", "/nonexistent/").loadLabelFile(); }),
+            "stdout: failure in opening file /nonexistent/segmentationMasks/photo.seg\n");
+  EXPECT_EQ(failureOf([] { RegionSet("photo", "images/").loadLabelFile(); }),
+            "stderr: the image name \"photo\" has no dot, so the name of its label file (the part before the "
+            "first dot) is unknown\n");
+}
+
+// ---------------------------------------------------------- descriptor readers
+
+struct NumberCase {
+  std::string text;
+  double value;
+};
+
+class NumberText : public testing::TestWithParam<NumberCase> {};
+
+// Every number is cut toward zero to a whole number.
+TEST_P(NumberText, IsReadAsAWholeNumber) {
+  TempDir dir;
+  Block block = uniform(DescriptorKind::RegionShape, "1");
+  block[0] = block[17] = block[34] = GetParam().text;
+  writeFile(dir / "a.RS.xml", descriptorXml(DescriptorKind::RegionShape, {block}));
+  const std::vector<double> values = classification::readDescriptorFile(dir / "a.RS.xml", DescriptorKind::RegionShape);
+  ASSERT_EQ(values.size(), 35u);
+  for (int i : {0, 17, 34}) EXPECT_EQ(values[i], GetParam().value) << i;
+  EXPECT_EQ(values[1], 1.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, NumberText,
+                         testing::Values(NumberCase{"3.9", 3}, NumberCase{"-2.5", -2}, NumberCase{"12.9", 12},
+                                         NumberCase{"1e2", 100}, NumberCase{"0x10", 16}, NumberCase{"7abc", 7},
+                                         NumberCase{"abc", 0}, NumberCase{"", 0}, NumberCase{"-0.9", 0},
+                                         NumberCase{"2147483647", 2147483647.0},
+                                         NumberCase{std::string(799, '0'), 0}));
+
+TEST(DescriptorFile, TextureBlocksHoldTwoSingleNumbersAndTwoRows) {
+  TempDir dir;
+  Block first(62), second = uniform(DescriptorKind::HomogeneousTexture, "9");
+  for (int i = 0; i < 62; ++i) first[i] = std::to_string(i);
+  writeFile(dir / "a.HT.xml", descriptorXml(DescriptorKind::HomogeneousTexture, {first, second, second}));
+  const std::vector<double> values =
+      classification::readDescriptorFile(dir / "a.HT.xml", DescriptorKind::HomogeneousTexture);
+  ASSERT_EQ(values.size(), 3u * 62);
+  for (int i = 0; i < 62; ++i) EXPECT_EQ(values[i], i);
+  EXPECT_EQ(values[62], 9);
+  EXPECT_EQ(values[185], 9);
+}
+
+// The extractor's own example files read block by block.
+TEST(DescriptorFile, ExtractorExamplesReadToTheirValues) {
+  const auto examples = testing_support::sharedData() / "tools/examples";
+  if (!std::filesystem::exists(examples)) GTEST_SKIP() << "no example descriptor files";
+  const auto read = [&](const char* name, DescriptorKind kind) {
+    return classification::readDescriptorFile((examples / name).string(), kind);
+  };
+  const std::vector<double> texture = read("HomoTexture.xml", DescriptorKind::HomogeneousTexture);
+  ASSERT_EQ(texture.size(), 2u * 62);
+  EXPECT_EQ(std::vector<double>(texture.begin(), texture.begin() + 4), (std::vector<double>{128, 255, 230, 78}));
+  EXPECT_EQ(texture[62], 76);
+  const std::vector<double> edges = read("EdgeHistogram.xml", DescriptorKind::EdgeHistogram);
+  ASSERT_EQ(edges.size(), 2u * 80);
+  EXPECT_EQ(edges[0], 7);
+  EXPECT_EQ(edges[5], 7);
+  EXPECT_EQ(edges[80], 0);
+  EXPECT_EQ(read("RegionShape.xml", DescriptorKind::RegionShape).size(), 2u * 35);
+  EXPECT_EQ(read("ScalableColorReg.xml", DescriptorKind::ScalableColour)[3], 229);
+}
+
+struct BrokenCase {
+  const char* what;
+  std::string text;  // "" for no file at all
+};
+
+class BrokenFile : public testing::TestWithParam<BrokenCase> {};
+
+TEST_P(BrokenFile, StopsTheRunNamingTheFile) {
+  TempDir dir;
+  if (!GetParam().text.empty()) writeFile(dir / "a.EH.xml", GetParam().text);
+  EXPECT_EQ(failureOf([&] { classification::readDescriptorFile(dir / "a.EH.xml", DescriptorKind::EdgeHistogram); }),
+            "stdout: failure in reading file " + (dir / "a.EH.xml") + "\n");
+}
+
+std::string edgeFile(const std::string& number) {
+  Block block = uniform(DescriptorKind::EdgeHistogram, "1");
+  block[40] = number;
+  return descriptorXml(DescriptorKind::EdgeHistogram, {block});
+}
+
+std::string withoutEnd() {
+  const std::string text = edgeFile("1");
+  return text.substr(0, text.find("</RegionCollection>"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, BrokenFile,
+                         testing::Values(BrokenCase{"missing", ""}, BrokenCase{"ends before its end", withoutEnd()},
+                                         BrokenCase{"chunk of 800 characters", edgeFile(std::string(800, '0'))},
+                                         BrokenCase{"beyond the integer range", edgeFile("2147483648")},
+                                         BrokenCase{"not a number", edgeFile("nan")},
+                                         BrokenCase{"infinite", edgeFile("-inf")}));
+
+// ------------------------------------------------------- features of a region
+
+class Descriptors : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(dir_.path() / "segmentationMasks");
+    std::filesystem::create_directories(dir_.path() / "descriptors");
+    writeLabels(dir_ / "segmentationMasks/photo.seg", {0, 1, 1});
+  }
+
+  void writeDescriptors(DescriptorKind kind, const std::vector<Block>& blocks) {
+    writeFile(dir_.path() / "descriptors" / ("photo.jpg" + std::string(suffix(kind))), descriptorXml(kind, blocks));
+  }
+
+  RegionSet loaded() {
+    InsideFolder inside(dir_.path());
+    RegionSet set("photo.jpg", "");
+    set.loadLabelFile();
+    set.createRegions();
+    set.loadDescriptors();
+    return set;
+  }
+
+  TempDir dir_;
+};
+
+// Block 0 counts up within the kind's range, so every value's place shows.
+Block countingBlock(DescriptorKind kind, int range) {
+  Block block(static_cast<std::size_t>(classification::valuesPerBlock(kind)));
+  for (std::size_t i = 0; i < block.size(); ++i) block[i] = std::to_string(static_cast<int>(i) % range);
+  return block;
+}
+
+TEST_F(Descriptors, FillEveryRegionScaledInTextureShapeColourEdgeOrder) {
+  writeDescriptors(DescriptorKind::HomogeneousTexture,
+                   {countingBlock(DescriptorKind::HomogeneousTexture, 256),
+                    uniform(DescriptorKind::HomogeneousTexture, "127"), uniform(DescriptorKind::HomogeneousTexture, "0")});
+  writeDescriptors(DescriptorKind::RegionShape,
+                   {countingBlock(DescriptorKind::RegionShape, 16), uniform(DescriptorKind::RegionShape, "12.9")});
+  writeDescriptors(DescriptorKind::ScalableColour,
+                   {countingBlock(DescriptorKind::ScalableColour, 256), uniform(DescriptorKind::ScalableColour, "255")});
+  writeDescriptors(DescriptorKind::EdgeHistogram,
+                   {countingBlock(DescriptorKind::EdgeHistogram, 8), uniform(DescriptorKind::EdgeHistogram, "3.5")});
+  const RegionSet set = loaded();
+  ASSERT_EQ(set.regions().size(), 2u);
+
+  const classification::RegionRecord& first = set.regions()[0];
+  for (int i = 0; i < 62; ++i) EXPECT_EQ(first[i], (i - 127.5) / 127.5) << i;
+  for (int i = 0; i < 35; ++i) EXPECT_EQ(first[62 + i], (i % 16 - 7.5) / 7.5) << i;
+  for (int i = 0; i < 256; ++i) EXPECT_EQ(first[97 + i], i / 255.0) << i;
+  for (int i = 0; i < 80; ++i) EXPECT_EQ(first[353 + i], (i % 8 - 3.5) / 3.5) << i;
+
+  const classification::RegionRecord& second = set.regions()[1];
+  EXPECT_EQ(classification::formatFixed(second[0]), "-0.003922");
+  EXPECT_EQ(classification::formatFixed(second[96]), "0.600000");
+  EXPECT_EQ(second[97], 1.0);
+  EXPECT_EQ(second[352], 1.0);
+  EXPECT_EQ(classification::formatFixed(second[353]), "-0.142857");
+  EXPECT_EQ(classification::formatFixed(second[432]), "-0.142857");
+}
+
+TEST_F(Descriptors, FewerBlocksThanRegionsStopTheRun) {
+  for (DescriptorKind kind : kAllKinds) writeDescriptors(kind, {uniform(kind, "1"), uniform(kind, "2")});
+  writeDescriptors(DescriptorKind::RegionShape, {uniform(DescriptorKind::RegionShape, "1")});
+  EXPECT_EQ(failureOf([&] { loaded(); }), "stdout: failure in reading file ./descriptors/photo.jpg.RS.xml\n");
+}
+
+TEST(DescriptorPaths, KeepTheImageExtension) {
+  EXPECT_EQ(classification::descriptorPath("a.b.jpg", DescriptorKind::HomogeneousTexture),
+            "./descriptors/a.b.jpg.HT.xml");
+  EXPECT_EQ(classification::descriptorPath("a.b.jpg", DescriptorKind::ScalableColour), "./descriptors/a.b.jpg.SC.xml");
+}
+
+}  // namespace
