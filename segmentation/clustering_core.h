@@ -17,4 +17,19 @@ namespace segmentation {
 int clusterReducedImage(const imaging::TripleImage& lab, imaging::IntMap& labels, bool useTexture, int ldc,
                         int maxAreaNum, int& smallRegionCounter, Log& log);
 
+// Sizes and limits the core derives from the reduced image's size.
+struct CoreQuantities {
+  int blockSide;          // odd; also the texture window side
+  int blockRows;          // blocks whose centre pixel lies inside (at least 1)
+  int blockColumns;
+  int smallAreaLimit;     // minimum component size, 0.5 % of the area
+  int appendAreaLimit;    // regions below it are absorbed, 0.75 % of the area
+  float positionTolerance;  // how far a centre may move and count as still
+};
+
+CoreQuantities coreQuantities(int width, int height);
+
+// The colour distance below which adjacent regions merge during the passes.
+float colorThresholdFor(bool useTexture, float contrast);
+
 }  // namespace segmentation
