@@ -1,0 +1,68 @@
+// scripts/layout on a stand-in build: what it lays out, and that running it
+// again keeps what is there.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "pipeline/tests/program_runs.h"
+#include "testing/test_files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using pipeline_testing::ProgramRun;
+using pipeline_testing::writeScript;
+using testing_support::readFile;
+using testing_support::TempDir;
+using testing_support::writeFile;
+
+ProgramRun layout(const TempDir& root, const fs::path& build, const fs::path& target) {
+  return pipeline_testing::runProgramIn(PROJECT_SOURCE_DIR "/scripts/layout", {build.string(), target.string()},
+                                        root.path(), "", root.path());
+}
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(Layout, LaysOutTheWorkingDirectoryAndCanRunAgain) {
+  TempDir root;
+  const fs::path build = root.path() / "build";
+  const fs::path work = root.path() / "work";
+  fs::create_directories(build / "segmentation");
+  fs::create_directories(build / "tools/descriptors");
+  writeScript(build / "segmentation/Zorvik", "echo segmenter\n");
+  writeScript(build / "tools/descriptors/mpeg7DescriptorsExtraction", "echo extractor\n");
+
+  ProgramRun run = layout(root, build, work);
+  ASSERT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(namesIn(work), (std::vector<std::string>{"conf", "descriptors", "lib", "output"}));
+  EXPECT_EQ(readFile(work / "lib/Zorvik"), "#!/bin/sh\necho segmenter\n");
+  EXPECT_EQ(access((work / "lib/mpeg7DescriptorsExtraction").c_str(), X_OK), 0);
+  EXPECT_TRUE(fs::is_directory(work / "conf/SVMtrainingModels"));
+  const fs::path parfiles = fs::path(PROJECT_SOURCE_DIR) / "tools/descriptors/parfiles";
+  if (fs::exists(parfiles)) {
+    EXPECT_EQ(namesIn(work / "lib/Parfiles"), namesIn(parfiles));
+  }
+
+  writeFile(work / "output/results.xml", "kept");
+  writeScript(build / "segmentation/Zorvik", "echo newer segmenter\n");
+  run = layout(root, build, work);
+  ASSERT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(readFile(work / "output/results.xml"), "kept");
+  EXPECT_EQ(readFile(work / "lib/Zorvik"), "#!/bin/sh\necho newer segmenter\n");
+}
+
+TEST(Layout, RefusesABuildWithoutTheSegmenter) {
+  TempDir root;
+  fs::create_directories(root.path() / "build");
+  const ProgramRun run = layout(root, root.path() / "build", root.path() / "work");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.errors.find("Zorvik"), std::string::npos) << run.errors;
+}
+
+}  // namespace
