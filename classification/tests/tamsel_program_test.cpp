@@ -1,0 +1,270 @@
+// Whole runs of Tamsel in a scratch working directory, with a stand-in
+// predictor first on PATH that logs its arguments, keeps a copy of the test
+// data it was given and answers with numbers the test chose.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+
+#include "classifier_files.h"
+#include "testing/test_files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace classifier_files;
+using testing_support::readFile;
+using testing_support::TempDir;
+using testing_support::writeFile;
+
+std::string quoted(const std::string& text) {
+  std::string result = "'";
+  for (char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return result + "'";
+}
+
+constexpr const char* kBanner = "\nSVM classifier\n\nProcessing image: photo.jpg";
+constexpr const char* kClosing = "\nClassification procedure is finished\nResults are saved in folder \\output\n\n";
+constexpr const char* kResults = "output/classification-results.photo.jpg.ORM.xml";
+
+class TamselRun : public testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* folder : {"conf/SVMtrainingModels", "descriptors", "output", "images/segmentationMasks"})
+      fs::create_directories(work_.path() / folder);
+    fs::create_directories(tools_.path() / "bin");
+    fs::create_directories(tools_.path() / "answers");
+    const std::string predictor = tools_ / "bin/SVMpredictfuzzy";
+    writeFile(predictor,
+              "#!/bin/sh\n"
+              "tools=" + quoted(tools_.path().string()) + "\n"
+              "line=run\n"
+              "for a in \"$@\"; do line=\"$line <$a>\"; done\n"
+              "[ -e output.txt ] && line=\"$line (output.txt already there)\"\n"
+              "printf '%s\\n' \"$line\" >> \"$tools/predictor.log\"\n"
+              "cp testDataFile.txt \"$tools/testDataFile.seen\"\n"
+              "answer=\"$tools/answers/$(basename \"$2\")\"\n"
+              "if [ -f \"$answer\" ]; then cp \"$answer\" \"$3\"; fi\n");
+    fs::permissions(predictor, fs::perms::owner_all);
+
+    writeImage({0, 1}, "1");
+    writeFile(work_ / "conf/concepts.txt", "concepts=2;\nconcept=sky;\nconcept=sea;\n");
+    answer("sky", "0.5 0.25\n");
+    answer("sea", "-1\n1\n");
+  }
+
+  // The label file and the four descriptor files of images/photo.jpg, every
+  // value of every region the given number text.
+  void writeImage(const std::vector<std::uint8_t>& labels, const std::string& number, std::size_t blocks = 0) {
+    writeLabels(work_ / "images/segmentationMasks/photo.seg", labels);
+    if (blocks == 0) blocks = *std::max_element(labels.begin(), labels.end()) + 1u;
+    for (DescriptorKind kind : kAllKinds)
+      writeFile(work_ / ("descriptors/photo.jpg" + std::string(suffix(kind))),
+                descriptorXml(kind, std::vector<Block>(blocks, uniform(kind, number))));
+  }
+
+  void answer(const std::string& concept_name, const std::string& numbers) {
+    writeFile(tools_.path() / "answers" / ("trainingModels_" + concept_name + ".txt"), numbers);
+  }
+
+  std::set<std::string> files() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(work_.path()))
+      if (!entry.is_directory()) names.insert(fs::relative(entry.path(), work_.path()).string());
+    return names;
+  }
+
+  // Runs Tamsel in the working directory; returns the exit status and keeps
+  // what the run added to the directory in created_.
+  int run(const std::vector<std::string>& arguments = {"images/photo.jpg", "concepts.txt"}) {
+    const std::set<std::string> before = files();
+    std::string command = "cd " + quoted(work_.path().string()) + " && PATH=" + quoted(tools_ / "bin") + ":\"$PATH\" " +
+                          quoted(TAMSEL_PATH);
+    for (const std::string& argument : arguments) {
+      command += ' ';
+      command += quoted(argument);
+    }
+    command += " >" + quoted(tools_ / "stdout") + " 2>" + quoted(tools_ / "stderr");
+    const int status = std::system(command.c_str());
+    created_.clear();
+    for (const std::string& name : files()) {
+      if (!before.contains(name)) created_.insert(name);
+    }
+    for (const std::string& name : before) EXPECT_TRUE(fs::exists(work_.path() / name)) << name << " was removed";
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  std::string out() const { return readFile(tools_.path() / "stdout"); }
+  std::string err() const { return readFile(tools_.path() / "stderr"); }
+  std::string predictorLog() const { return readFile(tools_.path() / "predictor.log"); }
+  std::string testDataSeen() const { return readFile(tools_.path() / "testDataFile.seen"); }
+  std::string results() const { return readFile(work_.path() / "output/classification-results.photo.jpg.ORM.xml"); }
+
+  TempDir work_;
+  TempDir tools_;
+  std::set<std::string> created_;
+};
+
+// "+1" and the features of a region whose descriptor files hold one number
+// per kind: HT, RS, SC and EH in that order of feature numbers.
+std::string testDataLine(const char* texture, const char* shape, const char* colour, const char* edges) {
+  std::string line = "+1";
+  for (int f = 1; f <= 433; ++f) {
+    line += ' ';
+    line += std::to_string(f);
+    line += ':';
+    line += f <= 62 ? texture : f <= 97 ? shape : f <= 353 ? colour : edges;
+  }
+  return line + "\n";
+}
+
+TEST_F(TamselRun, OneRegionWithSkyAndSea) {
+  writeImage({0, 0, 0}, "7");
+  answer("sky", "0.5");
+  answer("sea", "0.123456789");
+  ASSERT_EQ(run(), 0) << err();
+
+  EXPECT_EQ(out(), std::string(kBanner) + kClosing);
+  EXPECT_EQ(err(), "");
+  EXPECT_EQ(predictorLog(),
+            "run <testDataFile.txt> <./conf//SVMtrainingModels/trainingModels_sky.txt> <output.txt>\n"
+            "run <testDataFile.txt> <./conf//SVMtrainingModels/trainingModels_sea.txt> <output.txt>\n");
+  // HT 7 -> (7 - 127.5) / 127.5, RS 7 -> -0.5 / 7.5, SC 7 -> 7 / 255, EH 7 -> 1.
+  EXPECT_EQ(testDataSeen(), testDataLine("-0.945098", "-0.066667", "0.027451", "1.000000"));
+  EXPECT_EQ(results(),
+            "<ImageAnnotation>\n"
+            "<ClassificationAlgorithm>ORM-SVM-1</ClassificationAlgorithm>\n"
+            "<RegionLabeling>\n"
+            "<RegionNumber>0</RegionNumber>\n"
+            "<Label>\n<Concept>sky</Concept>\n<Confidence>0.500000</Confidence>\n</Label>\n"
+            "<Label>\n<Concept>sea</Concept>\n<Confidence>0.123457</Confidence>\n</Label>\n"
+            "</RegionLabeling>\n"
+            "</ImageAnnotation>\n");
+  EXPECT_EQ(created_, std::set<std::string>{kResults});
+}
+
+TEST_F(TamselRun, EveryRegionForEveryConceptInListOrder) {
+  writeImage({2, 0, 2}, "15");
+  writeFile(work_ / "conf/concepts.txt", "n=3;\nc=blue sky;\nc=R&D;\nc=sea;\n");
+  answer("blue sky", "0.1 0.2 0.3 0.4");
+  answer("R&D", "-1 -2 -3");
+  answer("sea", "1e-7\n\n  2.5\n3\n");
+  ASSERT_EQ(run(), 0) << err();
+
+  EXPECT_EQ(predictorLog(),
+            "run <testDataFile.txt> <./conf//SVMtrainingModels/trainingModels_blue sky.txt> <output.txt>\n"
+            "run <testDataFile.txt> <./conf//SVMtrainingModels/trainingModels_R&D.txt> <output.txt>\n"
+            "run <testDataFile.txt> <./conf//SVMtrainingModels/trainingModels_sea.txt> <output.txt>\n");
+  const std::string line = testDataLine("-0.882353", "1.000000", "0.058824", "3.285714");
+  EXPECT_EQ(testDataSeen(), line + line + line);
+
+  const std::string text = results();
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3 + 3 * (3 + 4 * 3));
+  EXPECT_NE(text.find("<RegionNumber>1</RegionNumber>\n<Label>\n<Concept>blue sky</Concept>\n"
+                      "<Confidence>0.200000</Confidence>\n</Label>\n<Label>\n<Concept>R&amp;D</Concept>\n"
+                      "<Confidence>-2.000000</Confidence>\n</Label>\n<Label>\n<Concept>sea</Concept>\n"
+                      "<Confidence>2.500000</Confidence>\n</Label>\n</RegionLabeling>\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("<Confidence>0.000000</Confidence>"), std::string::npos);
+  EXPECT_EQ(created_, std::set<std::string>{kResults});
+}
+
+TEST_F(TamselRun, MissingConceptListGivesRegionsWithoutLabels) {
+  ASSERT_EQ(run({"images/photo.jpg", "nothing.txt", "ignored"}), 0);
+  EXPECT_EQ(out(), std::string(kBanner) + kClosing);
+  EXPECT_EQ(err(), "concept list ./conf//nothing.txt not found; classifying without concepts\n");
+  EXPECT_EQ(predictorLog(), "");
+  EXPECT_EQ(results(),
+            "<ImageAnnotation>\n<ClassificationAlgorithm>ORM-SVM-1</ClassificationAlgorithm>\n"
+            "<RegionLabeling>\n<RegionNumber>0</RegionNumber>\n</RegionLabeling>\n"
+            "<RegionLabeling>\n<RegionNumber>1</RegionNumber>\n</RegionLabeling>\n</ImageAnnotation>\n");
+  EXPECT_EQ(created_, std::set<std::string>{kResults});
+}
+
+TEST_F(TamselRun, SecondRunReplacesTheResults) {
+  ASSERT_EQ(run(), 0);
+  answer("sky", "9 9");
+  ASSERT_EQ(run(), 0);
+  EXPECT_NE(results().find("<Confidence>9.000000</Confidence>"), std::string::npos);
+  EXPECT_EQ(results().find("<Confidence>0.500000</Confidence>"), std::string::npos);
+}
+
+class TamselFailure;
+
+struct FailureCase {
+  const char* what;
+  std::function<void(TamselFailure&)> arrange;
+  std::vector<std::string> arguments;
+  std::string out;
+  std::string err;
+  int predictorRuns;
+  std::set<std::string> created;
+};
+
+class TamselFailure : public TamselRun, public testing::WithParamInterface<FailureCase> {
+ public:
+  using TamselRun::answer;
+  using TamselRun::writeImage;
+  std::string at(const std::string& name) const { return work_ / name; }
+  void silence(const std::string& concept_name) {
+    fs::remove(tools_.path() / "answers" / ("trainingModels_" + concept_name + ".txt"));
+  }
+};
+
+TEST_P(TamselFailure, StopsWithItsMessageAndLeavesNoResults) {
+  const FailureCase& c = GetParam();
+  if (c.arrange) c.arrange(*this);
+  EXPECT_EQ(run(c.arguments.empty() ? std::vector<std::string>{"images/photo.jpg", "concepts.txt"} : c.arguments), 1);
+  EXPECT_EQ(out(), c.out);
+  EXPECT_EQ(err(), c.err);
+  const std::string log = predictorLog();
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), c.predictorRuns) << log;
+  EXPECT_EQ(created_, c.created);
+}
+
+std::string afterBanner(const std::string& message) { return kBanner + message; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, TamselFailure,
+    testing::Values(
+        FailureCase{"too few arguments", nullptr, {"images/photo.jpg"}, "",
+                    "usage: Tamsel <image directory>/<image file> <concept list name>\n", 0, {}},
+        FailureCase{"image name without a dot", nullptr, {"images/photo", "concepts.txt"},
+                    "\nSVM classifier\n\nProcessing image: photo",
+                    "the image name \"photo\" has no dot, so the name of its label file (the part before the first "
+                    "dot) is unknown\n",
+                    0, {}},
+        FailureCase{"label file missing", [](auto& t) { fs::remove(t.at("images/segmentationMasks/photo.seg")); }, {},
+                    afterBanner("failure in opening file images/segmentationMasks/photo.seg\n"), "", 0, {}},
+        FailureCase{"descriptor file missing", [](auto& t) { fs::remove(t.at("descriptors/photo.jpg.EH.xml")); }, {},
+                    afterBanner("failure in reading file ./descriptors/photo.jpg.EH.xml\n"), "", 0, {}},
+        FailureCase{"descriptor file cut short",
+                    [](auto& t) {
+                      const std::string text = readFile(t.at("descriptors/photo.jpg.SC.xml"));
+                      writeFile(t.at("descriptors/photo.jpg.SC.xml"), text.substr(0, text.size() / 2));
+                    },
+                    {}, afterBanner("failure in reading file ./descriptors/photo.jpg.SC.xml\n"), "", 0, {}},
+        FailureCase{"fewer blocks than regions", [](auto& t) { t.writeImage({0, 2}, "1", 2); }, {},
+                    afterBanner("failure in reading file ./descriptors/photo.jpg.HT.xml\n"), "", 0, {}},
+        FailureCase{"test data cannot be written", [](auto& t) { fs::create_directory(t.at("testDataFile.txt")); },
+                    {}, afterBanner("cannot write!!!!!!!!!!!!!!"), "", 0, {}},
+        FailureCase{"predictor leaves no output", [](auto& t) { t.silence("sky"); }, {},
+                    afterBanner("cannot write!!!!!!!!!!!!!!"), "", 1, {"testDataFile.txt"}},
+        FailureCase{"too few numbers", [](auto& t) { t.answer("sky", "0.5\n"); }, {},
+                    afterBanner("failure in reading file output.txt\n"), "", 1, {}},
+        FailureCase{"text that is no number", [](auto& t) { t.answer("sea", "0.5 high\n"); }, {},
+                    afterBanner("failure in reading file output.txt\n"), "", 2, {}},
+        FailureCase{"no output folder", [](auto& t) { fs::remove(t.at("output")); }, {},
+                    afterBanner("cannot write!!!!!!!!!!!!!!"), "", 2, {}}),
+    [](const auto& info) {
+      std::string name = info.param.what;
+      for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+      return name;
+    });
+
+}  // namespace
