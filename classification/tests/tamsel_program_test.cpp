@@ -3,13 +3,12 @@
 // data it was given and answers with numbers the test chose.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-
 #include <filesystem>
 #include <functional>
 #include <set>
 
 #include "classifier_files.h"
+#include "program_run.h"
 #include "testing/test_files.h"
 
 namespace {
@@ -19,12 +18,6 @@ using namespace classifier_files;
 using testing_support::readFile;
 using testing_support::TempDir;
 using testing_support::writeFile;
-
-std::string quoted(const std::string& text) {
-  std::string result = "'";
-  for (char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return result + "'";
-}
 
 constexpr const char* kBanner = "\nSVM classifier\n\nProcessing image: photo.jpg";
 constexpr const char* kClosing = "\nClassification procedure is finished\nResults are saved in folder \\output\n\n";
@@ -40,7 +33,7 @@ class TamselRun : public testing::Test {
     const std::string predictor = tools_ / "bin/SVMpredictfuzzy";
     writeFile(predictor,
               "#!/bin/sh\n"
-              "tools=" + quoted(tools_.path().string()) + "\n"
+              "tools=" + shellQuoted(tools_.path().string()) + "\n"
               "line=run\n"
               "for a in \"$@\"; do line=\"$line <$a>\"; done\n"
               "[ -e output.txt ] && line=\"$line (output.txt already there)\"\n"
@@ -81,24 +74,19 @@ class TamselRun : public testing::Test {
   // what the run added to the directory in created_.
   int run(const std::vector<std::string>& arguments = {"images/photo.jpg", "concepts.txt"}) {
     const std::set<std::string> before = files();
-    std::string command = "cd " + quoted(work_.path().string()) + " && PATH=" + quoted(tools_ / "bin") + ":\"$PATH\" " +
-                          quoted(TAMSEL_PATH);
-    for (const std::string& argument : arguments) {
-      command += ' ';
-      command += quoted(argument);
-    }
-    command += " >" + quoted(tools_ / "stdout") + " 2>" + quoted(tools_ / "stderr");
-    const int status = std::system(command.c_str());
+    const ProgramRun result = runIn(work_.path(), tools_.path() / "bin", TAMSEL_PATH, arguments, tools_.path());
+    out_ = result.out;
+    err_ = result.err;
     created_.clear();
     for (const std::string& name : files()) {
       if (!before.contains(name)) created_.insert(name);
     }
     for (const std::string& name : before) EXPECT_TRUE(fs::exists(work_.path() / name)) << name << " was removed";
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result.status;
   }
 
-  std::string out() const { return readFile(tools_.path() / "stdout"); }
-  std::string err() const { return readFile(tools_.path() / "stderr"); }
+  const std::string& out() const { return out_; }
+  const std::string& err() const { return err_; }
   std::string predictorLog() const { return readFile(tools_.path() / "predictor.log"); }
   std::string testDataSeen() const { return readFile(tools_.path() / "testDataFile.seen"); }
   std::string results() const { return readFile(work_.path() / "output/classification-results.photo.jpg.ORM.xml"); }
@@ -106,6 +94,8 @@ class TamselRun : public testing::Test {
   TempDir work_;
   TempDir tools_;
   std::set<std::string> created_;
+  std::string out_;
+  std::string err_;
 };
 
 // "+1" and the features of a region whose descriptor files hold one number
