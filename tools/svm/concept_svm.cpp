@@ -1,0 +1,173 @@
+#include "tools/svm/concept_svm.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#ifdef _WIN32
+#include <io.h>
+#define dup _dup
+#define dup2 _dup2
+#define close _close
+#else
+#include <unistd.h>
+#endif
+
+#include "imaging/failure.h"
+
+namespace svm_tools {
+namespace {
+
+void printNothing(const char*) {}
+
+// libsvm reports its own complaints while loading a model on standard error;
+// we print one line of our own instead, so its lines are kept back.
+class QuietStandardError {
+ public:
+  QuietStandardError() {
+    std::fflush(stderr);
+    saved_ = dup(2);
+    std::FILE* sink = std::fopen(kNullDevice, "w");
+    if (sink != nullptr) {
+      dup2(fileno(sink), 2);
+      std::fclose(sink);
+    }
+  }
+  ~QuietStandardError() {
+    std::fflush(stderr);
+    if (saved_ >= 0) {
+      dup2(saved_, 2);
+      close(saved_);
+    }
+  }
+  QuietStandardError(const QuietStandardError&) = delete;
+  QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+ private:
+#ifdef _WIN32
+  static constexpr const char* kNullDevice = "NUL";
+#else
+  static constexpr const char* kNullDevice = "/dev/null";
+#endif
+  int saved_ = -1;
+};
+
+// Appends the non-zero features of one row in libsvm's sparse form, ended by
+// the index -1.
+void appendNodes(const FeatureVector& row, std::vector<svm_node>& nodes) {
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    if (row[i] != 0.0) nodes.push_back(svm_node{static_cast<int>(i) + 1, row[i]});
+  }
+  nodes.push_back(svm_node{-1, 0.0});
+}
+
+}  // namespace
+
+void ConceptSvm::ModelDeleter::operator()(svm_model* model) const { svm_free_and_destroy_model(&model); }
+
+ConceptSvm ConceptSvm::train(const std::vector<FeatureVector>& rows, const std::vector<int>& labels,
+                             const TrainingSettings& settings) {
+  svm_set_print_string_function(printNothing);
+
+  ConceptSvm result;
+  std::vector<std::size_t> starts;
+  starts.reserve(rows.size());
+  for (const FeatureVector& row : rows) {
+    starts.push_back(result.trainingNodes_.size());
+    appendNodes(row, result.trainingNodes_);
+  }
+  std::vector<svm_node*> rowPointers;
+  rowPointers.reserve(rows.size());
+  for (std::size_t start : starts) rowPointers.push_back(&result.trainingNodes_[start]);
+  std::vector<double> targets(labels.begin(), labels.end());
+
+  svm_problem problem{};
+  problem.l = static_cast<int>(rows.size());
+  problem.y = targets.data();
+  problem.x = rowPointers.data();
+
+  int weightLabels[2] = {+1, -1};
+  double weights[2] = {settings.positiveWeight, settings.negativeWeight};
+  svm_parameter parameter{};
+  parameter.svm_type = C_SVC;
+  parameter.kernel_type = RBF;
+  parameter.gamma = settings.gamma;
+  parameter.C = settings.c;
+  parameter.cache_size = 100;
+  parameter.eps = 1e-3;
+  parameter.shrinking = 1;
+  parameter.probability = settings.probability ? 1 : 0;
+  parameter.nr_weight = 2;
+  parameter.weight_label = weightLabels;
+  parameter.weight = weights;
+
+  if (const char* problemText = svm_check_parameter(&problem, &parameter)) {
+    imaging::failUser(std::string("cannot train the SVM: ") + problemText);
+  }
+  bool positive = false;
+  bool negative = false;
+  for (int label : labels) {
+    positive = positive || label == +1;
+    negative = negative || label == -1;
+  }
+  if (!positive || !negative) imaging::failUser("cannot train the SVM: it needs examples of both classes");
+
+  // The probability model is fitted on an internal cross-validation that
+  // draws its folds from rand(); a fixed seed makes training repeatable.
+  std::srand(1);
+  result.model_.reset(svm_train(&problem, &parameter));
+  // The model keeps pointers to the rows it chose as support vectors, which
+  // live in trainingNodes_. Its copy of the parameters would point at the
+  // weight arrays above, which are not needed after training.
+  result.model_->param.nr_weight = 0;
+  result.model_->param.weight_label = nullptr;
+  result.model_->param.weight = nullptr;
+  result.findPositiveClass();
+  return result;
+}
+
+ConceptSvm ConceptSvm::load(const std::string& path) {
+  ConceptSvm result;
+  {
+    QuietStandardError quiet;
+    result.model_.reset(svm_load_model(path.c_str()));
+  }
+  if (!result.model_) imaging::failUser("cannot load the SVM model " + path);
+  const int type = svm_get_svm_type(result.model_.get());
+  if ((type != C_SVC && type != NU_SVC) || svm_get_nr_class(result.model_.get()) != 2) {
+    imaging::failUser("the SVM model " + path + " is not a two-class classifier");
+  }
+  result.findPositiveClass();
+  if (result.positiveIndex_ < 0) imaging::failUser("the SVM model " + path + " has no class labelled +1");
+  return result;
+}
+
+void ConceptSvm::findPositiveClass() {
+  int labels[2] = {0, 0};
+  svm_get_labels(model_.get(), labels);
+  positiveIndex_ = labels[0] == 1 ? 0 : labels[1] == 1 ? 1 : -1;
+}
+
+void ConceptSvm::save(const std::string& path) const {
+  if (svm_save_model(path.c_str(), model_.get()) != 0) imaging::failUser("cannot write the SVM model " + path);
+}
+
+bool ConceptSvm::hasProbabilities() const { return svm_check_probability_model(model_.get()) != 0; }
+
+double ConceptSvm::confidence(const FeatureVector& row) const {
+  std::vector<svm_node> nodes;
+  nodes.reserve(row.size() + 1);
+  appendNodes(row, nodes);
+  if (hasProbabilities()) {
+    double probabilities[2] = {0.0, 0.0};
+    svm_predict_probability(model_.get(), nodes.data(), probabilities);
+    return probabilities[positiveIndex_];
+  }
+  // The decision value is positive for the model's first class.
+  double decision = 0.0;
+  svm_predict_values(model_.get(), nodes.data(), &decision);
+  const double towardsPositive = positiveIndex_ == 0 ? decision : -decision;
+  return 1.0 / (1.0 + std::exp(-towardsPositive));
+}
+
+}  // namespace svm_tools

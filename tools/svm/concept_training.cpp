@@ -1,0 +1,161 @@
+#include "tools/svm/concept_training.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <random>
+
+namespace svm_tools {
+
+TrainingSet makeTrainingSet(std::vector<std::string> conceptOf, std::vector<std::vector<std::string>> pointConceptsOf,
+                            std::vector<int> photoOf, std::vector<FeatureVector> features) {
+  std::map<std::string, int> counts;
+  for (const std::string& name : conceptOf) ++counts[name];
+  TrainingSet set;
+  for (const auto& entry : counts) set.concepts.push_back(entry.first);
+  std::stable_sort(set.concepts.begin(), set.concepts.end(),
+                   [&](const std::string& a, const std::string& b) { return counts[a] > counts[b]; });
+  std::map<std::string, int> index;
+  for (std::size_t c = 0; c < set.concepts.size(); ++c) index[set.concepts[c]] = static_cast<int>(c);
+
+  for (std::size_t i = 0; i < conceptOf.size(); ++i) {
+    TrainingRegion region;
+    region.photo = photoOf[i];
+    region.conceptIndex = index[conceptOf[i]];
+    for (const std::string& name : pointConceptsOf[i]) {
+      const auto found = index.find(name);
+      region.pointConcepts.push_back(found == index.end() ? -1 : found->second);
+    }
+    region.features = std::move(features[i]);
+    set.regions.push_back(std::move(region));
+  }
+  return set;
+}
+
+std::vector<double> ConceptModels::confidences(const FeatureVector& features) const {
+  const FeatureVector scaled = scaling.applied(features);
+  std::vector<double> result;
+  result.reserve(models.size());
+  for (const auto& model : models) result.push_back(model ? model->confidence(scaled) : 0.0);
+  return result;
+}
+
+ConceptModels trainConceptModels(const TrainingSet& set, const std::vector<std::size_t>& use, GridPoint point,
+                                 bool probability) {
+  std::vector<FeatureVector> raw;
+  raw.reserve(use.size());
+  for (std::size_t i : use) raw.push_back(set.regions[i].features);
+
+  ConceptModels result;
+  result.scaling = fitGroupScaling(raw);
+  std::vector<FeatureVector> rows;
+  rows.reserve(raw.size());
+  for (FeatureVector& row : raw) rows.push_back(result.scaling.applied(std::move(row)));
+
+  for (std::size_t c = 0; c < set.concepts.size(); ++c) {
+    std::vector<int> labels;
+    labels.reserve(use.size());
+    int positives = 0;
+    for (std::size_t i : use) {
+      const bool positive = set.regions[i].conceptIndex == static_cast<int>(c);
+      positives += positive ? 1 : 0;
+      labels.push_back(positive ? +1 : -1);
+    }
+    const int negatives = static_cast<int>(use.size()) - positives;
+    if (positives == 0 || negatives == 0) {
+      result.models.emplace_back();
+      continue;
+    }
+    TrainingSettings settings;
+    settings.c = point.c;
+    settings.gamma = point.gamma;
+    // Each side carries half of the total weight.
+    settings.positiveWeight = static_cast<double>(use.size()) / (2.0 * positives);
+    settings.negativeWeight = static_cast<double>(use.size()) / (2.0 * negatives);
+    settings.probability = probability;
+    result.models.emplace_back(ConceptSvm::train(rows, labels, settings));
+  }
+  return result;
+}
+
+std::vector<int> photoFolds(const TrainingSet& set, int foldCount) {
+  std::vector<int> photos;
+  for (const TrainingRegion& region : set.regions) photos.push_back(region.photo);
+  std::sort(photos.begin(), photos.end());
+  photos.erase(std::unique(photos.begin(), photos.end()), photos.end());
+
+  // Fisher-Yates with a fixed generator, written out so that every standard
+  // library deals the same folds.
+  std::mt19937 generator(20261207u);
+  for (std::size_t i = photos.size(); i > 1; --i) {
+    const std::size_t j = static_cast<std::size_t>(generator() % i);
+    std::swap(photos[i - 1], photos[j]);
+  }
+  std::map<int, int> foldOfPhoto;
+  for (std::size_t i = 0; i < photos.size(); ++i) foldOfPhoto[photos[i]] = static_cast<int>(i % foldCount);
+
+  std::vector<int> folds;
+  folds.reserve(set.regions.size());
+  for (const TrainingRegion& region : set.regions) folds.push_back(foldOfPhoto[region.photo]);
+  return folds;
+}
+
+namespace {
+
+int bestConcept(const std::vector<double>& confidences) {
+  return static_cast<int>(std::max_element(confidences.begin(), confidences.end()) - confidences.begin());
+}
+
+}  // namespace
+
+Evaluation crossValidate(const TrainingSet& set, const std::vector<int>& folds, int foldCount, GridPoint point) {
+  std::vector<int> predicted(set.regions.size(), 0);
+  for (int fold = 0; fold < foldCount; ++fold) {
+    std::vector<std::size_t> training;
+    std::vector<std::size_t> held;
+    for (std::size_t i = 0; i < set.regions.size(); ++i) (folds[i] == fold ? held : training).push_back(i);
+    if (held.empty() || training.empty()) continue;
+    const ConceptModels models = trainConceptModels(set, training, point, true);
+    for (std::size_t i : held) predicted[i] = bestConcept(models.confidences(set.regions[i].features));
+  }
+  return evaluate(set, point, std::move(predicted));
+}
+
+Evaluation evaluate(const TrainingSet& set, GridPoint point, std::vector<int> predicted) {
+  Evaluation result;
+  result.point = point;
+  result.predicted = std::move(predicted);
+  const std::size_t conceptCount = set.concepts.size();
+  std::vector<int> correct(conceptCount, 0);
+  std::vector<int> chosen(conceptCount, 0);
+  result.concepts.assign(conceptCount, ConceptFigures{});
+  int correctRegions = 0;
+  int points = 0;
+  int correctPoints = 0;
+  for (std::size_t i = 0; i < set.regions.size(); ++i) {
+    const TrainingRegion& region = set.regions[i];
+    const int guess = result.predicted[i];
+    for (std::size_t c = 0; c < conceptCount; ++c) {
+      (static_cast<int>(c) == region.conceptIndex ? result.concepts[c].positives : result.concepts[c].negatives) += 1;
+    }
+    ++chosen[guess];
+    if (guess == region.conceptIndex) {
+      ++correct[guess];
+      ++correctRegions;
+    }
+    for (int pointConcept : region.pointConcepts) {
+      ++points;
+      if (pointConcept == guess) ++correctPoints;
+    }
+  }
+  for (std::size_t c = 0; c < conceptCount; ++c) {
+    ConceptFigures& figures = result.concepts[c];
+    figures.recall = figures.positives > 0 ? static_cast<double>(correct[c]) / figures.positives : 0.0;
+    figures.precision = chosen[c] > 0 ? static_cast<double>(correct[c]) / chosen[c] : 0.0;
+  }
+  if (!set.regions.empty()) result.regionAccuracy = static_cast<double>(correctRegions) / set.regions.size();
+  if (points > 0) result.pointAccuracy = static_cast<double>(correctPoints) / points;
+  return result;
+}
+
+}  // namespace svm_tools

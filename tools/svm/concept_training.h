@@ -1,0 +1,84 @@
+#pragma once
+// Training the concept models from labelled regions: one RBF C-SVC per
+// concept (its regions against all other labelled regions), the descriptor
+// groups balanced on the training regions, and cross-validation whose folds
+// keep every photo's regions together.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/svm/concept_svm.h"
+#include "tools/svm/feature_layout.h"
+#include "tools/svm/group_scaling.h"
+
+namespace svm_tools {
+
+struct TrainingRegion {
+  int photo = 0;                    // photos with equal numbers share a fold
+  int conceptIndex = 0;                 // index into TrainingSet::concepts
+  std::vector<int> pointConcepts;   // the concept of every point in the region, -1 for one no region has
+  FeatureVector features;
+};
+
+struct TrainingSet {
+  std::vector<std::string> concepts;
+  std::vector<TrainingRegion> regions;
+};
+
+// The concepts of the regions, ordered by number of regions (most first,
+// ties by name), and the regions' concept indices set to match. `conceptOf[i]` names region i's
+// concept; the points' concepts are given by name in `pointConceptsOf`.
+TrainingSet makeTrainingSet(std::vector<std::string> conceptOf, std::vector<std::vector<std::string>> pointConceptsOf,
+                            std::vector<int> photoOf, std::vector<FeatureVector> features);
+
+// The models of all concepts with the group scaling fitted on the same regions.
+struct ConceptModels {
+  GroupScaling scaling;
+  // One per concept; empty when the training regions held none of the
+  // concept or nothing else.
+  std::vector<std::optional<ConceptSvm>> models;
+
+  // Confidence of every concept for one unscaled vector (0 for a concept
+  // without a model).
+  std::vector<double> confidences(const FeatureVector& features) const;
+};
+
+struct GridPoint {
+  double c = 1.0;
+  double gamma = 1.0;
+};
+
+// Trains every concept on the regions listed in `use` (indices into
+// set.regions). Each concept's classes are weighted so that both sides carry
+// the same total weight.
+ConceptModels trainConceptModels(const TrainingSet& set, const std::vector<std::size_t>& use, GridPoint point,
+                                 bool probability);
+
+// Fold of every region: photos are shuffled with a fixed seed and dealt to
+// the folds in turn, so all regions of a photo share one fold.
+std::vector<int> photoFolds(const TrainingSet& set, int foldCount);
+
+struct ConceptFigures {
+  int positives = 0;
+  int negatives = 0;
+  double recall = 0.0;     // of the concept's regions, the share whose best concept is it
+  double precision = 0.0;  // of the regions whose best concept it is, the share that are it
+};
+
+struct Evaluation {
+  GridPoint point;
+  std::vector<int> predicted;           // best concept per region
+  std::vector<ConceptFigures> concepts;
+  double regionAccuracy = 0.0;          // top-1 over labelled regions
+  double pointAccuracy = 0.0;           // top-1 over the points of labelled regions
+};
+
+// Cross-validates one grid point: for each fold, scaling and models are
+// fitted on the other folds and predict the fold's regions.
+Evaluation crossValidate(const TrainingSet& set, const std::vector<int>& folds, int foldCount, GridPoint point);
+
+// Figures of a prediction: per concept recall and precision, overall top-1.
+Evaluation evaluate(const TrainingSet& set, GridPoint point, std::vector<int> predicted);
+
+}  // namespace svm_tools

@@ -1,0 +1,101 @@
+#include "tools/svm/test_data.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include "imaging/failure.h"
+
+namespace svm_tools {
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+// Parses the whole of `text` as a finite floating-point number.
+bool parseNumber(const std::string& text, double& value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  value = std::strtod(text.c_str(), &end);
+  return end == text.c_str() + text.size() && errno == 0 && std::isfinite(value);
+}
+
+// Parses the whole of `text` as a decimal feature number.
+bool parseIndex(const std::string& text, long& index) {
+  if (text.empty() || text.size() > 9) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  index = std::strtol(text.c_str(), nullptr, 10);
+  return true;
+}
+
+std::vector<std::string> splitWords(const std::string& line) {
+  std::vector<std::string> words;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && isBlank(line[i])) ++i;
+    const std::size_t start = i;
+    while (i < line.size() && !isBlank(line[i])) ++i;
+    if (i > start) words.push_back(line.substr(start, i - start));
+  }
+  return words;
+}
+
+}  // namespace
+
+std::vector<FeatureVector> readTestData(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) imaging::failUser("cannot open the test data file " + path);
+  std::vector<FeatureVector> rows;
+  std::string line;
+  long lineNumber = 0;
+  while (std::getline(in, line)) {
+    ++lineNumber;
+    const std::string where = path + " line " + std::to_string(lineNumber);
+    const std::vector<std::string> words = splitWords(line);
+    double label = 0.0;
+    if (words.empty() || !parseNumber(words[0], label)) {
+      imaging::failUser("malformed test data in " + where + ": a line must start with a class label");
+    }
+    FeatureVector row(kFeatureCount, 0.0);
+    long previous = 0;
+    for (std::size_t w = 1; w < words.size(); ++w) {
+      const std::string& word = words[w];
+      const std::size_t colon = word.find(':');
+      long index = 0;
+      double value = 0.0;
+      if (colon == std::string::npos || !parseIndex(word.substr(0, colon), index) ||
+          !parseNumber(word.substr(colon + 1), value)) {
+        imaging::failUser("malformed test data in " + where + ": '" + word + "' is not <feature>:<value>");
+      }
+      if (index < 1 || index > kFeatureCount) {
+        imaging::failUser("feature number " + std::to_string(index) + " out of range 1 to " +
+                          std::to_string(kFeatureCount) + " in " + where);
+      }
+      if (index <= previous) {
+        imaging::failUser("feature numbers do not increase in " + where + " at feature " + std::to_string(index));
+      }
+      previous = index;
+      row[index - 1] = value;
+    }
+    rows.push_back(std::move(row));
+  }
+  if (in.bad()) imaging::failUser("cannot read the test data file " + path);
+  return rows;
+}
+
+void writeTestData(const std::string& path, const std::vector<FeatureVector>& rows) {
+  std::FILE* file = std::fopen(path.c_str(), "w");
+  if (file == nullptr) imaging::failUser("cannot write the test data file " + path);
+  for (const FeatureVector& row : rows) {
+    std::fprintf(file, "+%1d", 1);
+    for (std::size_t i = 0; i < row.size(); ++i) std::fprintf(file, " %d:%f", static_cast<int>(i) + 1, row[i]);
+    std::fprintf(file, "\n");
+  }
+  if (std::fclose(file) != 0) imaging::failUser("cannot write the test data file " + path);
+}
+
+}  // namespace svm_tools

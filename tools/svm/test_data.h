@@ -1,0 +1,22 @@
+#pragma once
+// The test-data file the classifier writes for the predictor: libsvm's text
+// format, one region per line, "<label> <n>:<value> ..." with feature numbers
+// increasing from 1 to 433. The label is not used.
+
+#include <string>
+#include <vector>
+
+#include "tools/svm/feature_layout.h"
+
+namespace svm_tools {
+
+// Reads every line into a dense vector (missing features are 0). Fails with
+// one line for the user, naming the file and line, on anything malformed: a
+// label or value that is not a finite number, a feature number outside 1 to
+// 433 or not above the one before it, a blank line.
+std::vector<FeatureVector> readTestData(const std::string& path);
+
+// Writes rows in the same format with the label +1 (as the classifier does).
+void writeTestData(const std::string& path, const std::vector<FeatureVector>& rows);
+
+}  // namespace svm_tools
