@@ -25,18 +25,18 @@ struct BlockSums {
   std::array<int, 4> count{};
 };
 
-BlockSums sumBlock(const LuminanceImage& luminance, const imaging::GreyImage& labels, std::uint8_t label, int left,
+BlockSums sumBlock(const imaging::ColourImage& image, const imaging::GreyImage& labels, std::uint8_t label, int left,
                    int top, int size) {
   BlockSums block;
   const int half = size / 2;
   for (int yy = 0; yy < size; ++yy) {
     const std::uint8_t* labelRow = labels[top + yy] + left;
-    const double* valueRow = luminance[top + yy] + left;
+    const ColourRow colours(image, top + yy);
     const int quarterRow = yy >= half ? 2 : 0;
     for (int xx = 0; xx < size; ++xx) {
       if (labelRow[xx] != label) continue;
       const int quarter = quarterRow + (xx >= half ? 1 : 0);
-      block.sum[static_cast<std::size_t>(quarter)] += valueRow[xx];
+      block.sum[static_cast<std::size_t>(quarter)] += colours.luminanceAt(left + xx);
       ++block.count[static_cast<std::size_t>(quarter)];
     }
   }
@@ -60,7 +60,7 @@ int edgeType(const std::array<double, 4>& a) {
   return strength[static_cast<std::size_t>(best)] >= kEdgeThreshold ? best : -1;
 }
 
-void histogramOfRegion(const LuminanceImage& luminance, const imaging::GreyImage& labels, const Region& region,
+void histogramOfRegion(const imaging::ColourImage& image, const imaging::GreyImage& labels, const Region& region,
                        Block& block) {
   const BoundingBox& box = region.box;
   const int size = edgeBlockSize(box.width, box.height);
@@ -77,7 +77,7 @@ void histogramOfRegion(const LuminanceImage& luminance, const imaging::GreyImage
     std::int64_t used = 0;
     for (int by = 0; by < (bottom - top) / size; ++by) {
       for (int bx = 0; bx < (right - left) / size; ++bx) {
-        const BlockSums sums = sumBlock(luminance, labels, label, left + bx * size, top + by * size, size);
+        const BlockSums sums = sumBlock(image, labels, label, left + bx * size, top + by * size, size);
         // A block counts only when every quarter is at least half inside the region.
         if (std::any_of(sums.count.begin(), sums.count.end(), [&](int c) { return 2 * c < half * half; })) continue;
         ++used;
@@ -108,11 +108,11 @@ int edgeLevel(std::int64_t count, std::int64_t used, int type) {
   return level;
 }
 
-std::vector<Block> edgeHistogram(const LuminanceImage& luminance, const imaging::GreyImage& labels,
+std::vector<Block> edgeHistogram(const imaging::ColourImage& image, const imaging::GreyImage& labels,
                                  const std::vector<Region>& regions) {
   std::vector<Block> blocks(regions.size(), Block(kEdgeValues, 0));
   for (std::size_t j = 0; j < regions.size(); ++j)
-    if (!regions[j].empty()) histogramOfRegion(luminance, labels, regions[j], blocks[j]);
+    if (!regions[j].empty()) histogramOfRegion(image, labels, regions[j], blocks[j]);
   return blocks;
 }
 

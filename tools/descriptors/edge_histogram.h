@@ -27,7 +27,7 @@ int edgeLevel(std::int64_t count, std::int64_t used, int type);
 
 // The 80 values of every region, in label order. An empty region, or one
 // without a usable block, gives 80 zeros.
-std::vector<Block> edgeHistogram(const LuminanceImage& luminance, const imaging::GreyImage& labels,
+std::vector<Block> edgeHistogram(const imaging::ColourImage& image, const imaging::GreyImage& labels,
                                  const std::vector<Region>& regions);
 
 }  // namespace descriptors

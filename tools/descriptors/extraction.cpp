@@ -71,9 +71,9 @@ std::vector<Block> computeDescriptor(DescriptorKind kind, const imaging::ColourI
     case DescriptorKind::ScalableColour:
       return scalableColour(pixels, labels, regions);
     case DescriptorKind::HomogeneousTexture:
-      return homogeneousTexture(luminanceOf(pixels), labels, regions, TextureFilterBank());
+      return homogeneousTexture(pixels, labels, regions, TextureFilterBank());
     case DescriptorKind::EdgeHistogram:
-      return edgeHistogram(luminanceOf(pixels), labels, regions);
+      return edgeHistogram(pixels, labels, regions);
   }
   return {};
 }

@@ -73,13 +73,13 @@ namespace {
 
 // Mean and population standard deviation of every region's luminance, in two
 // passes over the image; each region's pixels are summed in raster order.
-void measureStatistics(const LuminanceImage& luminance, const imaging::GreyImage& labels,
+void measureStatistics(const imaging::ColourImage& image, const imaging::GreyImage& labels,
                        const std::vector<Region>& regions, std::vector<TextureMeasures>& measures) {
   std::vector<double> sums(regions.size(), 0.0);
   for (int y = 0; y < labels.height(); ++y) {
     const std::uint8_t* label = labels[y];
-    const double* value = luminance[y];
-    for (int x = 0; x < labels.width(); ++x) sums[label[x]] += value[x];
+    const ColourRow colours(image, y);
+    for (int x = 0; x < labels.width(); ++x) sums[label[x]] += colours.luminanceAt(x);
   }
   std::vector<double> means(regions.size(), 0.0);
   for (std::size_t j = 0; j < regions.size(); ++j)
@@ -87,9 +87,9 @@ void measureStatistics(const LuminanceImage& luminance, const imaging::GreyImage
   std::vector<double> squares(regions.size(), 0.0);
   for (int y = 0; y < labels.height(); ++y) {
     const std::uint8_t* label = labels[y];
-    const double* value = luminance[y];
+    const ColourRow colours(image, y);
     for (int x = 0; x < labels.width(); ++x) {
-      const double d = value[x] - means[label[x]];
+      const double d = colours.luminanceAt(x) - means[label[x]];
       squares[label[x]] += d * d;
     }
   }
@@ -103,7 +103,7 @@ void measureStatistics(const LuminanceImage& luminance, const imaging::GreyImage
 // Power spectrum of the region's mean-free luminance, averaged over the
 // 128 x 128 tiles of its bounding box. Pixels outside the region, and
 // positions past the image, count as zero.
-std::vector<double> powerSpectrum(const LuminanceImage& luminance, const imaging::GreyImage& labels,
+std::vector<double> powerSpectrum(const imaging::ColourImage& image, const imaging::GreyImage& labels,
                                   const Region& region, double mean, const Fft128& fft) {
   std::vector<double> power(kCells, 0.0);
   std::vector<Complex> grid(kCells);
@@ -118,11 +118,11 @@ std::vector<double> powerSpectrum(const LuminanceImage& luminance, const imaging
       const int columns = std::min(kGrid, labels.width() - tileLeft);
       for (int yy = 0; yy < rows; ++yy) {
         const std::uint8_t* labelRow = labels[tileTop + yy] + tileLeft;
-        const double* valueRow = luminance[tileTop + yy] + tileLeft;
+        const ColourRow colours(image, tileTop + yy);
         Complex* cells = grid.data() + yy * kGrid;
         for (int xx = 0; xx < columns; ++xx) {
           if (labelRow[xx] != label) continue;
-          cells[xx].re = valueRow[xx] - mean;
+          cells[xx].re = colours.luminanceAt(tileLeft + xx) - mean;
           rowUsed[static_cast<std::size_t>(yy)] = true;
         }
         tileUsed = tileUsed || rowUsed[static_cast<std::size_t>(yy)];
@@ -138,15 +138,15 @@ std::vector<double> powerSpectrum(const LuminanceImage& luminance, const imaging
 
 }  // namespace
 
-std::vector<TextureMeasures> measureTexture(const LuminanceImage& luminance, const imaging::GreyImage& labels,
+std::vector<TextureMeasures> measureTexture(const imaging::ColourImage& image, const imaging::GreyImage& labels,
                                             const std::vector<Region>& regions, const TextureFilterBank& bank) {
   std::vector<TextureMeasures> measures(regions.size());
-  measureStatistics(luminance, labels, regions, measures);
+  measureStatistics(image, labels, regions, measures);
   const Fft128 fft;
   std::vector<double> weighted(kCells);
   for (std::size_t j = 0; j < regions.size(); ++j) {
     if (regions[j].empty()) continue;
-    const std::vector<double> power = powerSpectrum(luminance, labels, regions[j], measures[j].mean, fft);
+    const std::vector<double> power = powerSpectrum(image, labels, regions[j], measures[j].mean, fft);
     // Normalised so that the cells sum to the variance; then weighted by the radius.
     const double norm = static_cast<double>(kCells) * static_cast<double>(regions[j].pixels);
     for (std::size_t cell = 0; cell < static_cast<std::size_t>(kCells); ++cell)
@@ -168,9 +168,9 @@ std::vector<TextureMeasures> measureTexture(const LuminanceImage& luminance, con
   return measures;
 }
 
-std::vector<Block> homogeneousTexture(const LuminanceImage& luminance, const imaging::GreyImage& labels,
+std::vector<Block> homogeneousTexture(const imaging::ColourImage& image, const imaging::GreyImage& labels,
                                       const std::vector<Region>& regions, const TextureFilterBank& bank) {
-  const std::vector<TextureMeasures> measures = measureTexture(luminance, labels, regions, bank);
+  const std::vector<TextureMeasures> measures = measureTexture(image, labels, regions, bank);
   std::vector<Block> blocks(regions.size(), Block(kTextureValues, 0));
   for (std::size_t j = 0; j < regions.size(); ++j) {
     if (regions[j].empty()) continue;

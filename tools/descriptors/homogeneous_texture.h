@@ -42,12 +42,12 @@ struct TextureMeasures {
 };
 
 // The measures of every region, in label order.
-std::vector<TextureMeasures> measureTexture(const LuminanceImage& luminance, const imaging::GreyImage& labels,
+std::vector<TextureMeasures> measureTexture(const imaging::ColourImage& image, const imaging::GreyImage& labels,
                                             const std::vector<Region>& regions, const TextureFilterBank& bank);
 
 // The 62 quantised values of every region, in label order. An empty region
 // gives 62 zeros.
-std::vector<Block> homogeneousTexture(const LuminanceImage& luminance, const imaging::GreyImage& labels,
+std::vector<Block> homogeneousTexture(const imaging::ColourImage& image, const imaging::GreyImage& labels,
                                       const std::vector<Region>& regions, const TextureFilterBank& bank);
 
 }  // namespace descriptors

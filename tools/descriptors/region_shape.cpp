@@ -37,34 +37,63 @@ std::vector<Centre> centresOf(const imaging::GreyImage& labels, const std::vecto
   return centres;
 }
 
-// Running sums of R_n(rho) e^(-i m theta) over a region's pixels.
+// Pixels are taken in groups of kLanes along a row; every lane keeps its own
+// running sums, so the work of a group runs side by side.
+constexpr int kLanes = 8;
+
+// Running sums of R_n(rho) e^(-i m theta) over a region's pixels, per lane.
 struct Sums {
-  std::array<std::array<double, kAngularOrders>, kRadialOrders> re{};
-  std::array<std::array<double, kAngularOrders>, kRadialOrders> im{};
+  double re[kRadialOrders][kAngularOrders][kLanes] = {};
+  double im[kRadialOrders][kAngularOrders][kLanes] = {};
 };
 
-// Adds one pixel at offset (dx, dy) from the centre, where rho = distance / radius.
-// e^(-i theta) = (dx - i dy) / distance, and its powers follow by repeated
-// multiplication; the radial functions are 1, 2 cos(pi rho), 2 cos(2 pi rho).
-void addPixel(Sums& sums, double dx, double dy, double radius) {
-  const double distance = std::sqrt(dx * dx + dy * dy);
-  const double c = std::cos(std::numbers::pi * (distance / radius));
-  const std::array<double, kRadialOrders> radial{1.0, 2.0 * c, 2.0 * (2.0 * c * c - 1.0)};
-  for (int n = 0; n < kRadialOrders; ++n) sums.re[static_cast<std::size_t>(n)][0] += radial[static_cast<std::size_t>(n)];
-  // At the centre the angle is undefined; averaged over the pixel the m >= 1
-  // basis functions vanish.
-  if (distance == 0.0) return;
-  const double stepRe = dx / distance;
-  const double stepIm = -dy / distance;
-  double powerRe = 1.0;
-  double powerIm = 0.0;
+// Adds `count` (at most kLanes) pixels of one row at offsets dx0, dx0 + 1, ...
+// and dy from the centre; rho = distance / radius. e^(-i theta) =
+// (dx - i dy) / distance, and its powers follow by repeated multiplication;
+// the radial functions are 1, 2 cos(pi rho) and 2 cos(2 pi rho).
+void addPixels(Sums& sums, double dx0, double dy, int count, double radius) {
+  double radial0[kLanes] = {};
+  double radial1[kLanes] = {};
+  double radial2[kLanes] = {};
+  double stepRe[kLanes] = {};
+  double stepIm[kLanes] = {};
+  for (int lane = 0; lane < count; ++lane) {
+    const double dx = dx0 + lane;
+    const double distance = std::sqrt(dx * dx + dy * dy);
+    const double c = std::cos(std::numbers::pi * (distance / radius));
+    radial0[lane] = 1.0;
+    radial1[lane] = 2.0 * c;
+    radial2[lane] = 2.0 * (2.0 * c * c - 1.0);
+    // At the centre the angle is undefined; averaged over the pixel the m >= 1
+    // basis functions vanish, which a zero step gives.
+    if (distance != 0.0) {
+      stepRe[lane] = dx / distance;
+      stepIm[lane] = -dy / distance;
+    }
+  }
+  for (int lane = 0; lane < kLanes; ++lane) {
+    sums.re[0][0][lane] += radial0[lane];
+    sums.re[1][0][lane] += radial1[lane];
+    sums.re[2][0][lane] += radial2[lane];
+  }
+  // powerRe + i powerIm = e^(-i m theta), starting at m = 1.
+  double powerRe[kLanes];
+  double powerIm[kLanes];
+  for (int lane = 0; lane < kLanes; ++lane) {
+    powerRe[lane] = stepRe[lane];
+    powerIm[lane] = stepIm[lane];
+  }
   for (int m = 1; m < kAngularOrders; ++m) {
-    const double re = powerRe * stepRe - powerIm * stepIm;
-    powerIm = powerRe * stepIm + powerIm * stepRe;
-    powerRe = re;
-    for (int n = 0; n < kRadialOrders; ++n) {
-      sums.re[static_cast<std::size_t>(n)][static_cast<std::size_t>(m)] += radial[static_cast<std::size_t>(n)] * powerRe;
-      sums.im[static_cast<std::size_t>(n)][static_cast<std::size_t>(m)] += radial[static_cast<std::size_t>(n)] * powerIm;
+    for (int lane = 0; lane < kLanes; ++lane) {
+      sums.re[0][m][lane] += radial0[lane] * powerRe[lane];
+      sums.im[0][m][lane] += radial0[lane] * powerIm[lane];
+      sums.re[1][m][lane] += radial1[lane] * powerRe[lane];
+      sums.im[1][m][lane] += radial1[lane] * powerIm[lane];
+      sums.re[2][m][lane] += radial2[lane] * powerRe[lane];
+      sums.im[2][m][lane] += radial2[lane] * powerIm[lane];
+      const double re = powerRe[lane] * stepRe[lane] - powerIm[lane] * stepIm[lane];
+      powerIm[lane] = powerRe[lane] * stepIm[lane] + powerIm[lane] * stepRe[lane];
+      powerRe[lane] = re;
     }
   }
 }
@@ -76,9 +105,13 @@ std::vector<ShapeMagnitudes> shapeMagnitudes(const imaging::GreyImage& labels, c
   std::vector<Sums> sums(regions.size());
   for (int y = 0; y < labels.height(); ++y) {
     const std::uint8_t* label = labels[y];
-    for (int x = 0; x < labels.width(); ++x) {
-      const Centre& c = centres[label[x]];
-      addPixel(sums[label[x]], x - c.x, y - c.y, c.radius);
+    for (int start = 0; start < labels.width();) {
+      int end = start + 1;
+      while (end < labels.width() && label[end] == label[start]) ++end;
+      const Centre& c = centres[label[start]];
+      for (int x = start; x < end; x += kLanes)
+        addPixels(sums[label[start]], x - c.x, y - c.y, std::min(kLanes, end - x), c.radius);
+      start = end;
     }
   }
   std::vector<ShapeMagnitudes> magnitudes(regions.size(), ShapeMagnitudes{});
@@ -86,8 +119,15 @@ std::vector<ShapeMagnitudes> shapeMagnitudes(const imaging::GreyImage& labels, c
     if (regions[j].empty()) continue;
     const double count = static_cast<double>(regions[j].pixels);
     for (std::size_t n = 0; n < kRadialOrders; ++n)
-      for (std::size_t m = 0; m < kAngularOrders; ++m)
-        magnitudes[j][n][m] = std::hypot(sums[j].re[n][m], sums[j].im[n][m]) / count;
+      for (std::size_t m = 0; m < kAngularOrders; ++m) {
+        double re = 0.0;
+        double im = 0.0;
+        for (int lane = 0; lane < kLanes; ++lane) {
+          re += sums[j].re[n][m][lane];
+          im += sums[j].im[n][m][lane];
+        }
+        magnitudes[j][n][m] = std::hypot(re, im) / count;
+      }
   }
   return magnitudes;
 }

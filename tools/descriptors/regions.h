@@ -40,9 +40,16 @@ inline double luminance(int red, int green, int blue) {
   return static_cast<double>(299 * red + 587 * green + 114 * blue) / 1000.0;
 }
 
-using LuminanceImage = imaging::Plane<double>;
+// The red, green and blue samples of one image row.
+struct ColourRow {
+  ColourRow(const imaging::ColourImage& image, int y) : red(image[0][y]), green(image[1][y]), blue(image[2][y]) {}
 
-LuminanceImage luminanceOf(const imaging::ColourImage& image);
+  double luminanceAt(int x) const { return luminance(red[x], green[x], blue[x]); }
+
+  const std::uint8_t* red;
+  const std::uint8_t* green;
+  const std::uint8_t* blue;
+};
 
 // The values of one region's descriptor, in the order they are written.
 using Block = std::vector<int>;

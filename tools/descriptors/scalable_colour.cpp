@@ -12,7 +12,8 @@ HsvBin hsvBin(int red, int green, int blue) {
   const int d = high - low;
   HsvBin bin;
   bin.value = high / 64;
-  bin.saturation = high == 0 ? 0 : std::min(3, 4 * d / high);
+  // min(3, 4 d / high), without a division.
+  bin.saturation = high == 0 ? 0 : (4 * d >= high) + (4 * d >= 2 * high) + (4 * d >= 3 * high);
   if (d == 0) return bin;
   // t / d is the hue in sixths of the circle (0..6).
   int t;
@@ -42,9 +43,17 @@ std::vector<Block> scalableColour(const imaging::ColourImage& image, const imagi
     const std::uint8_t* red = image[0][y];
     const std::uint8_t* green = image[1][y];
     const std::uint8_t* blue = image[2][y];
+    // Neighbouring pixels often share their colour; the last bin is kept.
+    int lastColour = -1;
+    std::size_t index = 0;
     for (int x = 0; x < labels.width(); ++x) {
-      const HsvBin bin = hsvBin(red[x], green[x], blue[x]);
-      ++counts[label[x]][static_cast<std::size_t>(16 * bin.hue + 4 * bin.saturation + bin.value)];
+      const int colour = red[x] << 16 | green[x] << 8 | blue[x];
+      if (colour != lastColour) {
+        const HsvBin bin = hsvBin(red[x], green[x], blue[x]);
+        index = static_cast<std::size_t>(16 * bin.hue + 4 * bin.saturation + bin.value);
+        lastColour = colour;
+      }
+      ++counts[label[x]][index];
     }
   }
   std::vector<Block> blocks(regions.size(), Block(kColourValues, 0));

@@ -1,0 +1,143 @@
+// Speed of the descriptor extractor on a photo-like image with 10 regions, at
+// 640 x 480 and 4000 x 3000: each descriptor's whole run in process (reading
+// the PPM and the label file, computing, writing the file), and the four
+// program runs the pipeline makes per image, as separate processes.
+
+#include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "imaging/buffers.h"
+#include "imaging/label_reader.h"
+#include "imaging/pnm.h"
+#include "tools/descriptors/descriptor_kind.h"
+#include "tools/descriptors/extraction.h"
+#include "tools/descriptors/xml_writer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kRegions = 10;
+
+// A photo-like image: smooth colour gradients with texture and noise, cut
+// into 10 regions whose borders wander (nearest of 10 seeds, with a wobble).
+void writeTestImage(const fs::path& folder, const std::string& base, int width, int height) {
+  std::mt19937 random(12345);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  std::vector<double> seedX(kRegions), seedY(kRegions);
+  for (int j = 0; j < kRegions; ++j) {
+    seedX[static_cast<std::size_t>(j)] = unit(random) * width;
+    seedY[static_cast<std::size_t>(j)] = unit(random) * height;
+  }
+  std::normal_distribution<double> noise(0.0, 6.0);
+  std::string raster;
+  raster.reserve(static_cast<std::size_t>(width) * height * 3);
+  imaging::GreyImage labels(width, height);
+  const double wobble = 0.03 * width;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const double wx = x + wobble * std::sin(y * 0.02);
+      const double wy = y + wobble * std::cos(x * 0.015);
+      int nearest = 0;
+      double best = 1e300;
+      for (int j = 0; j < kRegions; ++j) {
+        const double dx = wx - seedX[static_cast<std::size_t>(j)];
+        const double dy = wy - seedY[static_cast<std::size_t>(j)];
+        if (dx * dx + dy * dy < best) best = dx * dx + dy * dy, nearest = j;
+      }
+      labels[y][x] = static_cast<std::uint8_t>(nearest);
+      const double texture = 30.0 * std::sin(x * (0.1 + 0.05 * nearest)) * std::cos(y * 0.07 * (nearest % 3 + 1));
+      for (int c = 0; c < 3; ++c) {
+        const double base = 40.0 + 18.0 * ((nearest * (c + 2)) % 10) + 30.0 * y / height;
+        const double v = base + texture + noise(random);
+        raster.push_back(static_cast<char>(std::clamp(static_cast<int>(v), 0, 255)));
+      }
+    }
+  }
+  std::ofstream ppm(folder / (base + ".ppm"), std::ios::binary);
+  ppm << "P6\n" << width << " " << height << "\n255\n" << raster;
+  ppm.close();
+  imaging::writeGreyImage((folder / (base + ".seg")).string(), labels);
+}
+
+const char* const kParameterFiles[] = {"RegionShape.par", "ScalColor.par", "HomogeneousTexture.par",
+                                       "EdgeHistogram.par"};
+
+// One run of the program's work in this process: what main does.
+void extractInProcess(const std::string& parameterFile) {
+  using namespace descriptors;
+  const KindInfo& kind = kindInfo(readParameterFile(parameterFile));
+  const ListedImage image = readListFile("infiles.txt");
+  const imaging::ColourImage pixels = readPixels(image);
+  const imaging::GreyImage labels = readLabels(image, pixels.width(), pixels.height());
+  const std::vector<Region> regions = findRegions(labels);
+  const std::vector<Block> blocks = computeDescriptor(kind.kind, pixels, labels, regions);
+  writeFileReplacing(std::string(kind.outputFile),
+                     descriptorDocument(kind, regions, blocks, pixels.width(), pixels.height()));
+}
+
+void selectImage(const std::string& base) {
+  std::ofstream("infiles.txt", std::ios::binary) << "./images/" << base << ".jpg";
+}
+
+void runProgram(const std::string& parameterFile) {
+  std::string program = EXTRACTOR_PATH;
+  std::string option = "-p";
+  std::string argument = parameterFile;
+  char* argv[] = {program.data(), option.data(), argument.data(), nullptr};
+  pid_t child = 0;
+  if (posix_spawn(&child, program.c_str(), nullptr, nullptr, argv, environ) != 0)
+    throw std::runtime_error("cannot start " + program);
+  int status = 0;
+  waitpid(child, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error(program + " failed");
+}
+
+void registerImage(const std::string& base) {
+  const std::string parfiles = PARFILES_DIR;
+  for (const char* name : kParameterFiles) {
+    const std::string parameterFile = parfiles + "/" + name;
+    benchmark::RegisterBenchmark(("InProcess/" + base + "/" + name).c_str(), [=](benchmark::State& state) {
+      selectImage(base);
+      for (auto _ : state) extractInProcess(parameterFile);
+    })->Unit(benchmark::kMillisecond);
+  }
+  benchmark::RegisterBenchmark(("FourProcesses/" + base).c_str(), [=](benchmark::State& state) {
+    selectImage(base);
+    for (auto _ : state)
+      for (const char* name : kParameterFiles) runProgram(parfiles + "/" + name);
+  })->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string pattern = (fs::temp_directory_path() / "descriptors-bench-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) return 1;
+  const fs::path folder = pattern;
+  fs::create_directory(folder / "images");
+  writeTestImage(folder / "images", "photo640", 640, 480);
+  writeTestImage(folder / "images", "photo4000", 4000, 3000);
+  fs::current_path(folder);
+  registerImage("photo640");
+  registerImage("photo4000");
+
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  fs::current_path(folder.parent_path());
+  fs::remove_all(folder);
+  return 0;
+}
