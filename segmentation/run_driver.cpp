@@ -1,0 +1,107 @@
+#include "segmentation/run_driver.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <ctime>
+
+#include "imaging/failure.h"
+#include "imaging/pnm.h"
+#include "segmentation/block_reduction.h"
+#include "segmentation/boundary_refinement.h"
+#include "segmentation/clustering_core.h"
+#include "segmentation/lab_conversion.h"
+
+namespace segmentation {
+namespace {
+
+// atoi's reading without its undefined overflow: leading blanks, a sign,
+// digits; anything else ends the number. Values beyond int saturate, which
+// every range check then refuses.
+int readInteger(const char* text) {
+  errno = 0;
+  const long value = std::strtol(text, nullptr, 10);
+  return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
+}
+
+}  // namespace
+
+std::string usageText(const std::string& program) {
+  return "Usage : \n\n" + program +
+         " <input_image_dir> <output_dir> <Image Name> <ReductionFactor{1...8}> <LDC{2,3,4}> <Texture{0,1}> "
+         "<ML{0,1}> <SingleSideMargin{0...20}> <MaxAreaNum{5...1000}>\n\nThe input_image must be in ppm format\n\n"
+         "Do not write the file's extention\n\n";
+}
+
+RunSettings parseCommandLine(int argc, const char* const* argv) {
+  const std::string program = argc > 0 && argv[0] != nullptr ? argv[0] : "Zorvik";
+  if (argc != 10) imaging::fail(usageText(program));
+  RunSettings settings;
+  settings.inputDirectory = argv[1];
+  settings.outputDirectory = argv[2];
+  settings.imageName = argv[3];
+  settings.reductionFactor = readInteger(argv[4]);
+  settings.ldc = readInteger(argv[5]);
+  const int texture = readInteger(argv[6]);
+  const int refine = readInteger(argv[7]);
+  settings.margin = readInteger(argv[8]);
+  settings.maxAreaNum = readInteger(argv[9]);
+  settings.texture = texture == 1;
+  settings.refine = refine == 1;
+  // A negative margin or fewer than one region cannot be run; they get the
+  // usage text like the other values out of range.
+  const bool inRange = settings.reductionFactor >= 1 && settings.reductionFactor <= 8 && settings.ldc >= 2 &&
+                       settings.ldc <= 4 && (texture == 0 || texture == 1) && (refine == 0 || refine == 1) &&
+                       settings.margin >= 0 && settings.maxAreaNum >= 1;
+  if (!inRange) imaging::fail(usageText(program));
+  return settings;
+}
+
+long processMilliseconds() { return static_cast<long>(std::clock() / (CLOCKS_PER_SEC / 1000)); }
+
+imaging::GreyImage labelFileBytes(const imaging::IntMap& labels, int largest) {
+  if (largest > 255)
+    imaging::failUser("the segmentation has " + std::to_string(largest) +
+                      " regions; a label file holds at most 255, so none was written");
+  imaging::GreyImage bytes(labels.width(), labels.height());
+  const int* label = labels.data();
+  std::uint8_t* byte = bytes.data();
+  for (std::size_t k = 0; k < labels.size(); ++k)
+    byte[k] = label[k] == largest ? 0 : static_cast<std::uint8_t>(label[k] & 0xFF);
+  return bytes;
+}
+
+int runSegmentation(const RunSettings& settings, RunCounters& counters, Log& log) {
+  const int factor = settings.reductionFactor;
+  imaging::IntMap labels;
+  int regions = 0;
+  {
+    imaging::ColourImage full = imaging::readColourImage(settings.inputPath(), settings.margin);
+    const ReducedSize size = reducedSize(full.width(), full.height(), factor);
+    imaging::IntMap reducedLabels(size.width, size.height);
+    {
+      const imaging::TripleImage reducedLab = convertToLab(reduceBlocks(full, factor));
+      regions = clusterReducedImage(reducedLab, reducedLabels, settings.texture, settings.ldc, settings.maxAreaNum,
+                                    counters.smallRegionCounter, log);
+    }
+    const int width = full.width();
+    const int height = full.height();
+    if (!settings.refine) full = imaging::ColourImage();  // only the refinement looks at it again
+    labels = expandLabels(reducedLabels, width, height, factor);
+    if (settings.refine) regions = refineBoundaries(full, labels, reducedLabels, regions, factor, log);
+  }
+
+  // Region count step: the largest label is what the label file's readers
+  // will count.
+  const long countStart = processMilliseconds();
+  regions = labels.empty() ? 0 : *std::max_element(labels.data(), labels.data() + labels.size());
+  counters.featureExtractionMs += processMilliseconds() - countStart;
+
+  imaging::GreyImage bytes = labelFileBytes(labels, regions);
+  labels = imaging::IntMap();
+  imaging::writeGreyImage(settings.outputPath(), bytes, settings.margin);
+  return regions;
+}
+
+}  // namespace segmentation

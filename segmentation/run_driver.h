@@ -1,0 +1,55 @@
+#pragma once
+// One run of the segmenter: the command line, the stages in their order and
+// the label file they end in.
+
+#include <string>
+
+#include "imaging/buffers.h"
+#include "segmentation/log.h"
+
+namespace segmentation {
+
+struct RunSettings {
+  std::string inputDirectory;
+  std::string outputDirectory;
+  std::string imageName;
+  int reductionFactor = 8;  // side of the averaged pixel blocks, 1..8
+  int ldc = 2;              // texture decomposition levels, 2..4
+  bool texture = true;
+  bool refine = true;       // boundary refinement at full resolution
+  int margin = 0;           // pixels cut from every side and restored white
+  int maxAreaNum = 10;      // most regions the clustering may leave
+
+  std::string inputPath() const { return inputDirectory + "/" + imageName + ".ppm"; }
+  std::string outputPath() const { return outputDirectory + "/" + imageName + ".seg"; }
+};
+
+// The usage text, with the program name.
+std::string usageText(const std::string& program);
+
+// Reads the nine arguments after the program name. Numbers are read like
+// atoi (trailing junk ignored, no number gives 0). A wrong argument count or
+// a value out of range fails with the usage text.
+RunSettings parseCommandLine(int argc, const char* const* argv);
+
+// What a run accumulates besides its result.
+struct RunCounters {
+  int smallRegionCounter = 0;     // adjusted by the clustering
+  long featureExtractionMs = 0;   // time of the region count step
+};
+
+// The process clock in whole milliseconds.
+long processMilliseconds();
+
+// The label file's raster: each label's low 8 bits, and the pixels of
+// `largest` written as 0, so regions 1..n come out as 1..n-1 and 0. More
+// than 255 regions cannot be told apart in bytes (255 is also the margin's
+// value) and fail with one line on standard error.
+imaging::GreyImage labelFileBytes(const imaging::IntMap& labels, int largest);
+
+// Reads the image, clusters its block-reduced copy, carries the labels back
+// to full resolution, refines the borders when asked, counts the regions and
+// writes the label file. Returns the region count.
+int runSegmentation(const RunSettings& settings, RunCounters& counters, Log& log);
+
+}  // namespace segmentation

@@ -1,0 +1,33 @@
+// Zorvik: segments one colour image into connected regions and writes the
+// label file.
+//
+//   Zorvik <input_image_dir> <output_dir> <Image Name> <ReductionFactor>
+//          <LDC> <Texture> <ML> <SingleSideMargin> <MaxAreaNum>
+
+#include <cstdio>
+
+#include "imaging/failure.h"
+#include "segmentation/log.h"
+#include "segmentation/run_driver.h"
+
+int main(int argc, char** argv) {
+  return imaging::runReportingFailures([&] {
+    const long start = segmentation::processMilliseconds();
+    const segmentation::RunSettings settings = segmentation::parseCommandLine(argc, argv);
+
+    segmentation::Log log(stdout);
+    log.print("W=%d ; LDC=%d ;l1=%d ; ML_enable=%d \n", settings.reductionFactor, settings.ldc,
+              settings.texture ? 1 : 0, settings.refine ? 1 : 0);
+    log.print(" processing image %s\n", settings.imageName.c_str());
+
+    segmentation::RunCounters counters;
+    const int regions = segmentation::runSegmentation(settings, counters, log);
+
+    const long end = segmentation::processMilliseconds();
+    log.print(" region_number: \n%d   ", regions);
+    log.print("%10.3f seconds total\n", static_cast<double>(end - start) / 1000);
+    log.print("%10.6f seconds average for feature extraction\n", static_cast<double>(counters.featureExtractionMs) / 1000);
+    log.print("%f small region average\n", static_cast<double>(counters.smallRegionCounter));
+    return 0;
+  });
+}
