@@ -1,0 +1,132 @@
+#include "tools/descriptors/homogeneous_texture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <numbers>
+#include <random>
+
+#include "tools/descriptors/fft.h"
+#include "tools/descriptors/tests/scenes.h"
+
+namespace {
+
+using descriptors::Block;
+using descriptors::Complex;
+using descriptors::Fft128;
+using descriptors::TextureFilterBank;
+using namespace descriptors_testing;
+
+// One filter bank for the whole test program; building it takes a few milliseconds.
+const TextureFilterBank& bank() {
+  static const TextureFilterBank instance;
+  return instance;
+}
+
+std::vector<Block> texture(const Scene& scene) {
+  return descriptors::homogeneousTexture(scene.image, scene.labels, scene.regions, bank());
+}
+
+// [average, deviation, energies..., the same energies as deviations].
+Block textureBlock(int average, int deviation, const std::vector<int>& energies, const std::vector<int>& deviations) {
+  Block block{average, deviation};
+  for (const auto* row : {&energies, &deviations}) {
+    Block values = sparseBlock(30, {});
+    for (std::size_t i = 0; i < row->size(); ++i) values[i] = (*row)[i];
+    block.insert(block.end(), values.begin(), values.end());
+  }
+  return block;
+}
+
+TEST(Fft128, AgreesWithTheDefinitionAndKeepsEnergy) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> value(-100.0, 100.0);
+  std::vector<Complex> grid(Fft128::kCells);
+  std::array<bool, Fft128::kSize> rowUsed{};
+  for (int y = 0; y < Fft128::kSize; y += 3) {  // every third row, the others zero and skipped
+    rowUsed[static_cast<std::size_t>(y)] = true;
+    for (int x = 0; x < Fft128::kSize; ++x) grid[static_cast<std::size_t>(y * 128 + x)].re = value(random);
+  }
+  const std::vector<Complex> input = grid;
+  Fft128().transform2d(grid, rowUsed);
+
+  double energyIn = 0.0;
+  double energyOut = 0.0;
+  for (std::size_t i = 0; i < grid.size(); ++i) {
+    energyIn += input[i].re * input[i].re;
+    energyOut += grid[i].re * grid[i].re + grid[i].im * grid[i].im;
+  }
+  EXPECT_NEAR(energyOut / Fft128::kCells, energyIn, 1e-9 * energyIn);
+
+  for (const auto& [u, v] : std::vector<std::pair<int, int>>{{0, 0}, {1, 0}, {0, 1}, {64, 64}, {37, 101}, {127, 5}}) {
+    std::complex<double> expected = 0.0;
+    for (int y = 0; y < 128; ++y)
+      for (int x = 0; x < 128; ++x)
+        expected += input[static_cast<std::size_t>(y * 128 + x)].re *
+                    std::polar(1.0, -2.0 * std::numbers::pi * ((u * x + v * y) % 128) / 128.0);
+    const Complex got = grid[static_cast<std::size_t>(v * 128 + u)];
+    EXPECT_NEAR(got.re, expected.real(), 1e-9 * std::sqrt(energyIn)) << u << "," << v;
+    EXPECT_NEAR(got.im, expected.imag(), 1e-9 * std::sqrt(energyIn)) << u << "," << v;
+  }
+}
+
+TEST(TextureFilterBank, ChannelWeightsHaveTheirKnownTotals) {
+  const std::vector<std::pair<int, double>> totals{{0, 857.7460}, {1, 900.9791}, {6, 227.8213},
+                                                   {12, 56.9555}, {18, 14.2430}, {24, 3.7295}};
+  for (const auto& [channel, total] : totals) EXPECT_NEAR(bank().weightSum(channel), total, 5e-5) << channel;
+}
+
+TEST(HomogeneousTexture, FlatRegionsHaveOnlyTheirAverage) {
+  EXPECT_EQ(texture(makeScene(40, 30, [](int, int) { return grey(100); }))[0], textureBlock(100, 0, {}, {}));
+  EXPECT_EQ(texture(makeScene(128, 128, [](int, int) { return Rgb{255, 0, 0}; }))[0], textureBlock(76, 0, {}, {}));
+}
+
+TEST(HomogeneousTexture, StripesPutTheirEnergyInTheirChannels) {
+  struct Case {
+    const char* name;
+    int (*grey)(int x, int y);
+    std::vector<int> energies;
+    std::vector<int> deviations;
+  };
+  const std::vector<Case> cases{
+      {"vertical", [](int x, int) { return 255 * (x % 2); }, {230, 78, 0, 0, 0, 78}, {230, 78, 0, 0, 0, 78}},
+      {"horizontal", [](int, int y) { return 255 * (y % 2); }, {0, 0, 78, 230, 78, 0}, {0, 0, 78, 230, 78, 0}},
+      {"period 4", [](int x, int) { return 255 * ((x / 2) % 2); },
+       {211, 61, 0, 0, 0, 61, 211, 61, 0, 0, 0, 61}, {201, 52, 0, 0, 0, 52, 201, 52, 0, 0, 0, 52}},
+  };
+  for (const Case& c : cases) {
+    const Scene scene = makeScene(128, 128, [&](int x, int y) { return grey(c.grey(x, y)); });
+    EXPECT_EQ(texture(scene)[0], textureBlock(128, 255, c.energies, c.deviations)) << c.name;
+  }
+}
+
+TEST(HomogeneousTexture, EmptyRegionsGiveZerosAndOtherRegionsDoNotLeakIn) {
+  // Region 1 is absent; region 0 (flat) surrounds region 2 (stripes).
+  const Scene scene = makeScene(
+      300, 200, [](int x, int y) { return x >= 100 && x < 228 && y >= 50 && y < 178 ? grey(255 * (x % 2)) : grey(90); },
+      [](int x, int y) { return x >= 100 && x < 228 && y >= 50 && y < 178 ? 2 : 0; });
+  const std::vector<Block> blocks = texture(scene);
+  ASSERT_EQ(blocks.size(), 3u);
+  EXPECT_EQ(blocks[0], textureBlock(90, 0, {}, {}));
+  EXPECT_EQ(blocks[1], Block(62, 0));
+  EXPECT_EQ(blocks[2], textureBlock(128, 255, {230, 78, 0, 0, 0, 78}, {230, 78, 0, 0, 0, 78}));
+}
+
+TEST(HomogeneousTexture, NoisyRegionsStayInRange) {
+  std::mt19937 random(3);
+  std::uniform_int_distribution<int> sample(0, 255);
+  const Scene scene = makeScene(
+      300, 170, [&](int, int) { return Rgb{sample(random), sample(random), sample(random)}; },
+      [](int x, int y) { return (x / 37 + y / 29) % 4; });
+  for (const Block& block : texture(scene)) {
+    ASSERT_EQ(block.size(), 62u);
+    for (int v : block) {
+      EXPECT_GE(v, 0);
+      EXPECT_LE(v, 255);
+    }
+    EXPECT_GT(block[2], 0);  // white noise has energy in the highest band
+  }
+}
+
+}  // namespace
