@@ -1,0 +1,237 @@
+#include "tools/descriptors/xml_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+#include "imaging/failure.h"
+#include "testing/test_files.h"
+#include "tools/descriptors/edge_histogram.h"
+#include "tools/descriptors/homogeneous_texture.h"
+#include "tools/descriptors/region_shape.h"
+#include "tools/descriptors/scalable_colour.h"
+#include "tools/descriptors/tests/scenes.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using descriptors::Block;
+using descriptors::DescriptorKind;
+using descriptors::KindInfo;
+using descriptors::kindInfo;
+using namespace descriptors_testing;
+
+constexpr DescriptorKind kAllKinds[] = {DescriptorKind::HomogeneousTexture, DescriptorKind::EdgeHistogram,
+                                        DescriptorKind::RegionShape, DescriptorKind::ScalableColour};
+
+std::vector<Block> compute(DescriptorKind kind, const Scene& scene) {
+  switch (kind) {
+    case DescriptorKind::RegionShape:
+      return descriptors::regionShape(scene.labels, scene.regions);
+    case DescriptorKind::ScalableColour:
+      return descriptors::scalableColour(scene.image, scene.labels, scene.regions);
+    case DescriptorKind::HomogeneousTexture:
+      return descriptors::homogeneousTexture(scene.image, scene.labels, scene.regions, descriptors::TextureFilterBank());
+    case DescriptorKind::EdgeHistogram:
+      return descriptors::edgeHistogram(scene.image, scene.labels, scene.regions);
+  }
+  return {};
+}
+
+std::string document(DescriptorKind kind, const Scene& scene) {
+  return descriptors::descriptorDocument(kindInfo(kind), scene.regions, compute(kind, scene), scene.image.width(),
+                                         scene.image.height());
+}
+
+// The classifier's way of reading a descriptor file: it does not parse XML but
+// takes the text up to the next '>', '<' or blank, again and again, and turns
+// some of those chunks into numbers. Where that reader would loop for ever or
+// overrun its buffer, this one throws.
+class DelimiterReader {
+ public:
+  explicit DelimiterReader(std::string text) : text_(std::move(text)) {}
+
+  // All values of the file, block after block, and the number of blocks.
+  std::vector<int> readAll(DescriptorKind kind, int& blocks) {
+    std::vector<int> values;
+    for (int i = 0; i < 4; ++i) skip('>');
+    blocks = 0;
+    while (!atEnd()) {
+      if (kind == DescriptorKind::HomogeneousTexture) {
+        skip('<');
+        skip('>');
+        skip('>');
+        values.push_back(read('<'));
+        skip('>');
+        skip('>');
+        values.push_back(read('<'));
+        skip('>');
+        skip('>');
+        row(30, values);
+        skip('>');
+        skip('>');
+        row(30, values);
+      } else {
+        skip('>');
+        skip('>');
+        row(kindInfo(kind).values, values);
+      }
+      skip('>');
+      skip('>');
+      ++blocks;
+    }
+    return values;
+  }
+
+ private:
+  std::string chunk(char delimiter) {
+    const auto end = text_.find(delimiter, position_);
+    if (end == std::string::npos) throw std::runtime_error("the file ends while looking for a delimiter");
+    if (end - position_ > 799) throw std::runtime_error("a chunk is longer than 799 characters");
+    std::string taken = text_.substr(position_, end - position_);
+    position_ = end + 1;
+    return taken;
+  }
+  void skip(char delimiter) { chunk(delimiter); }
+  // The decimal conversion of the chunk, truncated toward zero.
+  int read(char delimiter) {
+    const double value = std::strtod(chunk(delimiter).c_str(), nullptr);
+    if (!(std::abs(value) < INT_MAX)) throw std::runtime_error("a value out of range");
+    return static_cast<int>(value);
+  }
+  void row(int count, std::vector<int>& values) {
+    for (int i = 0; i < count - 1; ++i) {
+      values.push_back(read(' '));
+      skip(' ');
+    }
+    values.push_back(read('<'));
+  }
+  // Two skips to '>'; the file ends when the second chunk's fourth character is 'D'.
+  bool atEnd() {
+    skip('>');
+    const std::string tested = chunk('>');
+    return tested.size() >= 4 && tested[3] == 'D';
+  }
+
+  std::string text_;
+  std::size_t position_ = 0;
+};
+
+// The design note's example: columns 0..127 are 1-pixel black and white
+// stripes (region 0), columns 128..191 flat red (region 1).
+Scene noteExample() {
+  return makeScene(
+      192, 128, [](int x, int) { return x < 128 ? grey(255 * (x % 2)) : Rgb{255, 0, 0}; },
+      [](int x, int) { return x < 128 ? 0 : 1; });
+}
+
+const char* const kNoteRegionShape =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<Mpeg7 xmlns=\"urn:mpeg:mpeg7:schema:2001\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
+    "<Description xsi:type=\"ContentEntityType\">\n"
+    "<RegionCollection descriptor=\"RegionShape\" regions=\"2\" imageWidth=\"192\" imageHeight=\"128\">\n"
+    "<VisualDescriptor xsi:type=\"RegionShapeType\">\n"
+    "<Region label=\"0\" pixels=\"16384\"/>\n"
+    "<BoundingBox left=\"0\" top=\"0\" width=\"128\" height=\"128\"/>\n"
+    "<MagnitudeOfART>8  13  0  0  0  0  0  0  0  0  0  6  7  5  0  0  0  0  0  0  0  0  0  3  5  4  0  0  0  0  0  0  "
+    "0  0  0</MagnitudeOfART>\n"
+    "</VisualDescriptor>\n"
+    "<VisualDescriptor xsi:type=\"RegionShapeType\">\n"
+    "<Region label=\"1\" pixels=\"8192\"/>\n"
+    "<BoundingBox left=\"128\" top=\"0\" width=\"64\" height=\"128\"/>\n"
+    "<MagnitudeOfART>6  11  0  0  0  9  10  4  0  0  0  3  5  5  0  0  0  4  5  2  0  0  0  4  5  5  0  0  0  2  3  4  "
+    "0  0  0</MagnitudeOfART>\n"
+    "</VisualDescriptor>\n"
+    "</RegionCollection>\n"
+    "</Description>\n"
+    "</Mpeg7>\n";
+
+const char* const kNoteTextureBlocks =
+    "<Average>128</Average>\n"
+    "<StandardDeviation>255</StandardDeviation>\n"
+    "<Energy>230  78  0  0  0  78  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0</Energy>\n"
+    "<EnergyDeviation>230  78  0  0  0  78  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  "
+    "0</EnergyDeviation>\n"
+    "</VisualDescriptor>\n"
+    "<VisualDescriptor xsi:type=\"HomogeneousTextureType\">\n"
+    "<Region label=\"1\" pixels=\"8192\"/>\n"
+    "<BoundingBox left=\"128\" top=\"0\" width=\"64\" height=\"128\"/>\n"
+    "<Average>76</Average>\n"
+    "<StandardDeviation>0</StandardDeviation>\n";
+
+TEST(DescriptorDocument, ReproducesTheNoteExample) {
+  const Scene scene = noteExample();
+  EXPECT_EQ(document(DescriptorKind::RegionShape, scene), kNoteRegionShape);
+  EXPECT_NE(document(DescriptorKind::HomogeneousTexture, scene).find(kNoteTextureBlocks), std::string::npos);
+
+  const fs::path examples = testing_support::sharedData() / "tools/examples";
+  if (!fs::exists(examples)) GTEST_SKIP() << "no example files to compare with";
+  for (DescriptorKind kind : kAllKinds) {
+    const std::string name(kindInfo(kind).outputFile);
+    EXPECT_TRUE(document(kind, scene) == testing_support::readFile(examples / name)) << name << " differs";
+  }
+}
+
+TEST(DescriptorDocument, ReadsBackBlockByBlockTheWayTheClassifierReadsIt) {
+  // Three regions of different texture, colour and shape, one of them two
+  // separate pieces; label 3 is absent and still gets its block.
+  const Scene scene = makeScene(
+      150, 110,
+      [](int x, int y) {
+        return Rgb{(x * 7 + y * 3) % 256, (x * y) % 256, y < 55 ? 250 - 2 * x % 200 : 30 + (x + y) % 40};
+      },
+      [](int x, int y) { return y < 40 ? 0 : x < 70 ? 1 : (x < 110 || y > 90) ? 4 : 2; });
+  ASSERT_EQ(scene.regions.size(), 5u);
+  testing_support::TempDir dir;
+  for (DescriptorKind kind : kAllKinds) {
+    const KindInfo& info = kindInfo(kind);
+    const std::vector<Block> blocks = compute(kind, scene);
+    const std::string path = dir / std::string(info.outputFile);
+    descriptors::writeFileReplacing(path, descriptors::descriptorDocument(info, scene.regions, blocks, 150, 110));
+    const std::string bytes = testing_support::readFile(path);
+    EXPECT_EQ(bytes.find('\r'), std::string::npos);
+
+    int blockCount = 0;
+    const std::vector<int> values = DelimiterReader(bytes).readAll(kind, blockCount);
+    EXPECT_EQ(blockCount, 5) << info.outputFile;
+    ASSERT_EQ(values.size(), 5u * static_cast<std::size_t>(info.values)) << info.outputFile;
+    for (std::size_t j = 0; j < 5; ++j) {
+      const Block block(values.begin() + static_cast<std::ptrdiff_t>(j * info.values),
+                        values.begin() + static_cast<std::ptrdiff_t>((j + 1) * info.values));
+      EXPECT_EQ(block, blocks[j]) << info.outputFile << " block " << j;
+      for (int v : block) {
+        EXPECT_GE(v, 0);
+        EXPECT_LE(v, info.largest);
+      }
+    }
+    EXPECT_EQ(blocks[3], Block(static_cast<std::size_t>(info.values), 0)) << info.outputFile;
+
+    // A file cut before its end is not taken for a complete one.
+    int ignored = 0;
+    EXPECT_THROW(DelimiterReader(bytes.substr(0, bytes.rfind("</RegionCollection>"))).readAll(kind, ignored),
+                 std::runtime_error);
+  }
+}
+
+TEST(WriteFileReplacing, ReplacesWholeFilesAndLeavesNothingHalfWritten) {
+  testing_support::TempDir dir;
+  const std::string path = dir / "HomoTexture.xml";
+  testing_support::writeFile(path, "old and longer content");
+  descriptors::writeFileReplacing(path, "new\n");
+  EXPECT_EQ(testing_support::readFile(path), "new\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+
+  const std::string missingFolder = dir / "missing/HomoTexture.xml";
+  try {
+    descriptors::writeFileReplacing(missingFolder, "new\n");
+    ADD_FAILURE() << "wrote into a missing folder";
+  } catch (const imaging::Failure& failure) {
+    EXPECT_EQ(std::string(failure.what()), "failure in opening file " + missingFolder + "\n");
+  }
+}
+
+}  // namespace
