@@ -53,14 +53,4 @@ INSTANTIATE_TEST_SUITE_P(
         MergeCase{"ZeroPixelsNeitherLinkNorMove", {"1022", "1033"}, {5, 5, 40}, 10.0f, {"1022", "1033"}, 3}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(MergeTest, TextureTermCountsWithItsWeight) {
-  imaging::IntMap map = mapOf({"12"});
-  const std::vector<std::vector<double>> textures{{0, 0, 0, 0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0, 0, 0, 8}};
-  const segmentation::CentreTable centres = centresOf(map, {50, 53}, textures, 1);
-  segmentation::Log log;
-  imaging::IntMap colourOnly = map;
-  EXPECT_EQ(segmentation::merge(colourOnly, 2, centres, {1.0f, 0.0f, 0.0f}, 10.0f, log), 1);
-  EXPECT_EQ(segmentation::merge(map, 2, centres, {1.0f, 1.0f, 0.0f}, 10.0f, log), 2);  // 3 + 8
-}
-
 }  // namespace
