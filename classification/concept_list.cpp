@@ -1,10 +1,10 @@
 #include "classification/concept_list.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <string>
 
 namespace classification {
 namespace {
@@ -49,7 +49,6 @@ std::string valueOf(const std::string& item) {
 // Leading white space, an optional sign and decimal digits; no digits give 0.
 // Counts beyond the int range are held at its ends.
 int countOf(const std::string& text) {
-  errno = 0;
   const long value = std::strtol(text.c_str(), nullptr, 10);
   if (value > INT_MAX) return INT_MAX;
   if (value < INT_MIN) return INT_MIN;

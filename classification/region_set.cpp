@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include "classification/descriptor_readers.h"
 #include "classification/results_writer.h"
