@@ -24,6 +24,7 @@ struct HeaderCase {
   std::string header;
   int width;
   int height;
+  friend void PrintTo(const HeaderCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class LabelHeader : public ::testing::TestWithParam<HeaderCase> {};

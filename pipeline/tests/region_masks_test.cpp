@@ -28,6 +28,7 @@ struct MaskCase {
   const char* name;
   GreyImage labels;
   int masks;
+  friend void PrintTo(const MaskCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class RegionMasks : public ::testing::TestWithParam<MaskCase> {};
