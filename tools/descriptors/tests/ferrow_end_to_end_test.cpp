@@ -1,0 +1,93 @@
+// The extractor as the pipeline runs it: Ferrow on a photo, in a working
+// directory laid out from this build, with the real converter, segmenter and
+// extractor, leaves the four descriptor files in descriptors/ with one block
+// per region of the label file.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "imaging/label_reader.h"
+#include "imaging/pnm.h"
+#include "testing/test_files.h"
+#include "tools/descriptors/extraction.h"
+#include "tools/descriptors/tests/delimiter_reader.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using descriptors::DescriptorKind;
+
+// Runs a program in `directory` and returns its exit status; output goes to files in `scratch`.
+int runIn(const fs::path& directory, std::vector<std::string> words, const fs::path& scratch) {
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  const std::string out = (scratch / "stdout").string();
+  const std::string err = (scratch / "stderr").string();
+  const pid_t child = fork();
+  if (child == 0) {
+    const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (o < 0 || e < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0 || chdir(directory.c_str()) != 0) _exit(126);
+    execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  if (child <= 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+bool onPath(const std::string& program) {
+  return runIn(fs::temp_directory_path(), {"sh", "-c", "command -v " + program}, fs::temp_directory_path()) == 0;
+}
+
+TEST(FerrowWithTheExtractor, LeavesFourDescriptorFilesWithABlockPerRegion) {
+  const fs::path ferrow = PROJECT_BINARY_DIR "/pipeline/Ferrow";
+  if (!fs::exists(ferrow) || !fs::exists(PROJECT_BINARY_DIR "/segmentation/Zorvik"))
+    GTEST_SKIP() << "Ferrow and Zorvik are not built";
+  if (!onPath("convert")) GTEST_SKIP() << "the image converter is not installed";
+  const fs::path photo = testing_support::sharedData() / "photos/gc_bison_grassland.jpg";
+  if (!fs::exists(photo)) GTEST_SKIP() << "no shared photos";
+
+  testing_support::TempDir root;
+  const fs::path work = root.path() / "work";
+  ASSERT_EQ(runIn(root.path(), {PROJECT_SOURCE_DIR "/scripts/layout", PROJECT_BINARY_DIR, work.string()}, root.path()),
+            0)
+      << testing_support::readFile(root.path() / "stderr");
+  fs::create_directories(work / "images/segmentationMasks");
+  fs::copy_file(photo, work / "images/bison.jpg");
+  ASSERT_EQ(runIn(work, {ferrow.string(), "images/bison.jpg"}, root.path()), 0)
+      << testing_support::readFile(root.path() / "stdout") << testing_support::readFile(root.path() / "stderr");
+
+  // The pixels and labels the extractor saw, to compute what it should have written.
+  const imaging::ColourImage pixels = imaging::readColourImage((work / "images/bison.ppm").string());
+  const imaging::GreyImage labels = imaging::readLabelFile((work / "images/segmentationMasks/bison.seg").string());
+  const std::vector<descriptors::Region> regions = descriptors::findRegions(labels);
+  const int regionCount = imaging::regionCount(labels);
+  ASSERT_EQ(static_cast<int>(regions.size()), regionCount);
+
+  const std::vector<std::pair<DescriptorKind, const char*>> files{{DescriptorKind::RegionShape, ".RS.xml"},
+                                                                  {DescriptorKind::ScalableColour, ".SC.xml"},
+                                                                  {DescriptorKind::HomogeneousTexture, ".HT.xml"},
+                                                                  {DescriptorKind::EdgeHistogram, ".EH.xml"}};
+  for (const auto& [kind, suffix] : files) {
+    const fs::path path = work / "descriptors" / (std::string("bison.jpg") + suffix);
+    ASSERT_TRUE(fs::exists(path)) << path;
+    int blocks = 0;
+    const std::vector<int> values = descriptors_testing::DelimiterReader(testing_support::readFile(path)).readAll(kind, blocks);
+    EXPECT_EQ(blocks, regionCount) << suffix;
+    const std::vector<descriptors::Block> expected = descriptors::computeDescriptor(kind, pixels, labels, regions);
+    std::vector<int> flat;
+    for (const descriptors::Block& block : expected) flat.insert(flat.end(), block.begin(), block.end());
+    EXPECT_EQ(values, flat) << suffix;
+  }
+  EXPECT_FALSE(fs::exists(work / "infiles.txt"));
+  for (const char* name : {"RegionShape.xml", "ScalableColorReg.xml", "HomoTexture.xml", "EdgeHistogram.xml"})
+    EXPECT_FALSE(fs::exists(work / name)) << name;
+}
+
+}  // namespace
