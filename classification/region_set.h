@@ -71,8 +71,22 @@ class RegionSet {
   // Writes "testDataFile.txt", runs the predictor once per concept in list
   // order, removes the temporary files and writes the results file.
   void classifyRegions(const std::vector<std::string>& conceptNames);
+
+  // "+1" and the features of one region per line. Stops the run with
+  // "cannot write!!!!!!!!!!!!!!" when the file cannot be created.
   void writeTestData() const;
+
+  // Runs SVMpredictfuzzy with the concept's training model and reads one
+  // confidence per region from "output.txt" into the column, then removes
+  // the file. No "output.txt" stops the run with "cannot write!!!!!!!!!!!!!!";
+  // too few numbers, or text that is none, with
+  // "failure in reading file output.txt\n" after both temporary files are
+  // removed.
   void runPredictor(const std::string& conceptName, int column);
+
+  // "./output//classification-results.<image name>.ORM.xml", replaced when
+  // it exists. Stops the run with "cannot write!!!!!!!!!!!!!!" when the file
+  // cannot be created.
   void writeResults() const;
 
   const std::vector<std::string>& conceptNames() const { return conceptNames_; }
