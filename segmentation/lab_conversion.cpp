@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <stdexcept>
 
 namespace segmentation {
 namespace {
@@ -135,22 +136,30 @@ template void convertRowToLab<std::uint8_t>(const std::uint8_t*, const std::uint
 namespace {
 
 template <typename Image>
-Image convertImage(const imaging::ColourImage& rgb, int offset) {
-  Image lab(rgb.width(), rgb.height());
+void convertImage(const imaging::ColourImage& rgb, Image& lab, int offset) {
   for (int row = 0; row < rgb.height(); ++row)
     convertRowToLab(rgb[0][row], rgb[1][row], rgb[2][row], rgb.width(), lab[0][row], lab[1][row], lab[2][row],
                     offset);
-  return lab;
 }
 
 }  // namespace
 
 imaging::TripleImage convertToLab(const imaging::ColourImage& rgb) {
-  return convertImage<imaging::TripleImage>(rgb, 0);
+  imaging::TripleImage lab(rgb.width(), rgb.height());
+  convertImage(rgb, lab, 0);
+  return lab;
+}
+
+void convertToLab(const imaging::ColourImage& rgb, imaging::TripleImage& lab) {
+  if (lab.width() != rgb.width() || lab.height() != rgb.height())
+    throw std::invalid_argument("convertToLab: the output image must have the input's size");
+  convertImage(rgb, lab, 0);
 }
 
 imaging::ColourImage convertToLabBytes(const imaging::ColourImage& rgb) {
-  return convertImage<imaging::ColourImage>(rgb, kLabByteOffset);
+  imaging::ColourImage lab(rgb.width(), rgb.height());
+  convertImage(rgb, lab, kLabByteOffset);
+  return lab;
 }
 
 }  // namespace segmentation

@@ -28,6 +28,9 @@ Lab labOf(int red, int green, int blue);
 // decide the truncation.
 imaging::TripleImage convertToLab(const imaging::ColourImage& rgb);
 
+// The same into an image of the input's size, without allocating.
+void convertToLab(const imaging::ColourImage& rgb, imaging::TripleImage& lab);
+
 // The same values stored in bytes with 80 added (L* 80..180, a* and b*
 // 0..200): a quarter of the memory for full-resolution images, and each
 // byte is directly the index of a 201-bin histogram.

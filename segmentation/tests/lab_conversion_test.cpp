@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <stdexcept>
 #include <vector>
 
 namespace segmentation {
@@ -90,6 +91,11 @@ TEST(LabConversion, RowsLongerThanOneInternalChunkAreConvertedWhole) {
       for (int column = 0; column < 1000; ++column)
         image[channel][row][column] = static_cast<std::uint8_t>((column * (channel + 3) + row * 17) % 256);
   const imaging::TripleImage lab = convertToLab(image);
+  imaging::TripleImage into(1000, 3);
+  convertToLab(image, into);
+  EXPECT_EQ(into, lab);
+  imaging::TripleImage wrongSize(999, 3);
+  EXPECT_THROW(convertToLab(image, wrongSize), std::invalid_argument);
   for (int row = 0; row < 3; ++row)
     for (int column = 0; column < 1000; ++column) {
       const Lab exact = labOf(image[0][row][column], image[1][row][column], image[2][row][column]);
