@@ -2,6 +2,9 @@
 // Files the classifier reads, made to order for tests: descriptor files in
 // the extractor's layout with chosen number texts, and label files.
 
+#include <gtest/gtest.h>
+
+#include <cctype>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -48,18 +51,17 @@ inline std::string descriptorXml(DescriptorKind kind, const std::vector<Block>& 
   return text + "</RegionCollection>\n</Description>\n</Mpeg7>\n";
 }
 
-inline const char* suffix(DescriptorKind kind) {
-  switch (kind) {
-    case DescriptorKind::HomogeneousTexture: return ".HT.xml";
-    case DescriptorKind::EdgeHistogram: return ".EH.xml";
-    case DescriptorKind::RegionShape: return ".RS.xml";
-    case DescriptorKind::ScalableColour: return ".SC.xml";
-  }
-  return "";
-}
-
 inline constexpr DescriptorKind kAllKinds[] = {DescriptorKind::HomogeneousTexture, DescriptorKind::EdgeHistogram,
                                                DescriptorKind::RegionShape, DescriptorKind::ScalableColour};
+
+// A test name made of a case's description.
+template <typename Case>
+std::string caseName(const testing::TestParamInfo<Case>& info) {
+  std::string name = info.param.what;
+  for (char& c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  return name;
+}
 
 // A label file of one row holding the given values.
 inline void writeLabels(const std::string& path, const std::vector<std::uint8_t>& values) {

@@ -20,6 +20,7 @@ using classification::RegionSet;
 using namespace classifier_files;
 using testing_support::TempDir;
 using testing_support::writeFile;
+using namespace std::string_literals;
 
 // The text a step stops the run with, or "" when it completes.
 template <typename Step>
@@ -74,25 +75,12 @@ INSTANTIATE_TEST_SUITE_P(
                     ListCase{"items of 799 characters, then one longer",
                              "n=3;c=" + std::string(797, 'x') + ";c=" + std::string(798, 'y') + ";c=z;",
                              {std::string(797, 'x'), std::string(797, 'y'), ""}}),
-    [](const auto& info) {
-      std::string name = info.param.what;
-      for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-      return name;
-    });
-
-TEST(ConceptListFile, MissingListGivesNoConceptsAndSaysSo) {
-  testing::internal::CaptureStderr();
-  EXPECT_TRUE(classification::readConceptList("/nonexistent/list").empty());
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "concept list /nonexistent/list not found; classifying without concepts\n");
-  EXPECT_EQ(classification::conceptListPath("concepts.txt"), "./conf//concepts.txt");
-}
+    caseName<ListCase>);
 
 // ------------------------------------------------------------------ label file
 
 struct CountCase {
-  std::vector<std::uint8_t> labels;
+  std::string file;  // the whole label file
   int regions;
 };
 
@@ -101,7 +89,7 @@ class LabelCount : public testing::TestWithParam<CountCase> {};
 TEST_P(LabelCount, IsTheLargestValuePlusOne) {
   TempDir dir;
   std::filesystem::create_directory(dir / "segmentationMasks");
-  writeLabels(dir / "segmentationMasks/photo.seg", GetParam().labels);
+  writeFile(dir / "segmentationMasks/photo.seg", GetParam().file);
   RegionSet set("photo.jpg", dir.path().string() + "/");
   set.loadLabelFile();
   EXPECT_EQ(set.regionCount(), GetParam().regions);
@@ -110,29 +98,12 @@ TEST_P(LabelCount, IsTheLargestValuePlusOne) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, LabelCount,
-                         testing::Values(CountCase{{0, 0, 0}, 1}, CountCase{{1, 2, 5}, 6}, CountCase{{0, 255, 3}, 256},
-                                         CountCase{{}, 1}));
-
-TEST(LabelFile, HeaderOfWidthZeroGivesOneRegion) {
-  TempDir dir;
-  std::filesystem::create_directory(dir / "segmentationMasks");
-  writeFile(dir / "segmentationMasks/photo.seg", "P5\n# Created\n0 4\n255\n");
-  RegionSet set("photo.jpg", dir.path().string() + "/");
-  set.loadLabelFile();
-  EXPECT_EQ(set.regionCount(), 1);
-}
+                         testing::Values(CountCase{"P5\n3 1\n255\n\0\0\0"s, 1}, CountCase{"P5\n3 1\n255\n\1\2\5", 6},
+                                         CountCase{"P5\n2 2\n255\n\0\xff\3\0"s, 256}, CountCase{"P5\n0 4\n255\n", 1}));
 
 TEST(LabelFile, PathUsesTheNameUpToItsFirstDot) {
   EXPECT_EQ(RegionSet("a.b.jpg", "images/").labelFilePath(), "images/segmentationMasks/a.seg");
   EXPECT_EQ(RegionSet("photo1.jpg", "").labelFilePath(), "segmentationMasks/photo1.seg");
-}
-
-TEST(LabelFile, FailuresStopTheRun) {
-  EXPECT_EQ(failureOf([] { RegionSet("photo.jpg", "/nonexistent/").loadLabelFile(); }),
-            "stdout: failure in opening file /nonexistent/segmentationMasks/photo.seg\n");
-  EXPECT_EQ(failureOf([] { RegionSet("photo", "images/").loadLabelFile(); }),
-            "stderr: the image name \"photo\" has no dot, so the name of its label file (the part before the "
-            "first dot) is unknown\n");
 }
 
 // ---------------------------------------------------------- descriptor readers
@@ -162,39 +133,6 @@ INSTANTIATE_TEST_SUITE_P(Texts, NumberText,
                                          NumberCase{"abc", 0}, NumberCase{"", 0}, NumberCase{"-0.9", 0},
                                          NumberCase{"2147483647", 2147483647.0},
                                          NumberCase{std::string(799, '0'), 0}));
-
-TEST(DescriptorFile, TextureBlocksHoldTwoSingleNumbersAndTwoRows) {
-  TempDir dir;
-  Block first(62), second = uniform(DescriptorKind::HomogeneousTexture, "9");
-  for (int i = 0; i < 62; ++i) first[i] = std::to_string(i);
-  writeFile(dir / "a.HT.xml", descriptorXml(DescriptorKind::HomogeneousTexture, {first, second, second}));
-  const std::vector<double> values =
-      classification::readDescriptorFile(dir / "a.HT.xml", DescriptorKind::HomogeneousTexture);
-  ASSERT_EQ(values.size(), 3u * 62);
-  for (int i = 0; i < 62; ++i) EXPECT_EQ(values[i], i);
-  EXPECT_EQ(values[62], 9);
-  EXPECT_EQ(values[185], 9);
-}
-
-// The extractor's own example files read block by block.
-TEST(DescriptorFile, ExtractorExamplesReadToTheirValues) {
-  const auto examples = testing_support::sharedData() / "tools/examples";
-  if (!std::filesystem::exists(examples)) GTEST_SKIP() << "no example descriptor files";
-  const auto read = [&](const char* name, DescriptorKind kind) {
-    return classification::readDescriptorFile((examples / name).string(), kind);
-  };
-  const std::vector<double> texture = read("HomoTexture.xml", DescriptorKind::HomogeneousTexture);
-  ASSERT_EQ(texture.size(), 2u * 62);
-  EXPECT_EQ(std::vector<double>(texture.begin(), texture.begin() + 4), (std::vector<double>{128, 255, 230, 78}));
-  EXPECT_EQ(texture[62], 76);
-  const std::vector<double> edges = read("EdgeHistogram.xml", DescriptorKind::EdgeHistogram);
-  ASSERT_EQ(edges.size(), 2u * 80);
-  EXPECT_EQ(edges[0], 7);
-  EXPECT_EQ(edges[5], 7);
-  EXPECT_EQ(edges[80], 0);
-  EXPECT_EQ(read("RegionShape.xml", DescriptorKind::RegionShape).size(), 2u * 35);
-  EXPECT_EQ(read("ScalableColorReg.xml", DescriptorKind::ScalableColour)[3], 229);
-}
 
 struct BrokenCase {
   const char* what;
@@ -226,7 +164,8 @@ INSTANTIATE_TEST_SUITE_P(Files, BrokenFile,
                                          BrokenCase{"chunk of 800 characters", edgeFile(std::string(800, '0'))},
                                          BrokenCase{"beyond the integer range", edgeFile("2147483648")},
                                          BrokenCase{"not a number", edgeFile("nan")},
-                                         BrokenCase{"infinite", edgeFile("-inf")}));
+                                         BrokenCase{"infinite", edgeFile("-inf")}),
+                         caseName<BrokenCase>);
 
 // ------------------------------------------------------- features of a region
 
@@ -239,7 +178,7 @@ class Descriptors : public testing::Test {
   }
 
   void writeDescriptors(DescriptorKind kind, const std::vector<Block>& blocks) {
-    writeFile(dir_.path() / "descriptors" / ("photo.jpg" + std::string(suffix(kind))), descriptorXml(kind, blocks));
+    writeFile(dir_.path() / classification::descriptorPath("photo.jpg", kind), descriptorXml(kind, blocks));
   }
 
   RegionSet loaded() {
@@ -287,18 +226,6 @@ TEST_F(Descriptors, FillEveryRegionScaledInTextureShapeColourEdgeOrder) {
   EXPECT_EQ(second[352], 1.0);
   EXPECT_EQ(classification::formatFixed(second[353]), "-0.142857");
   EXPECT_EQ(classification::formatFixed(second[432]), "-0.142857");
-}
-
-TEST_F(Descriptors, FewerBlocksThanRegionsStopTheRun) {
-  for (DescriptorKind kind : kAllKinds) writeDescriptors(kind, {uniform(kind, "1"), uniform(kind, "2")});
-  writeDescriptors(DescriptorKind::RegionShape, {uniform(DescriptorKind::RegionShape, "1")});
-  EXPECT_EQ(failureOf([&] { loaded(); }), "stdout: failure in reading file ./descriptors/photo.jpg.RS.xml\n");
-}
-
-TEST(DescriptorPaths, KeepTheImageExtension) {
-  EXPECT_EQ(classification::descriptorPath("a.b.jpg", DescriptorKind::HomogeneousTexture),
-            "./descriptors/a.b.jpg.HT.xml");
-  EXPECT_EQ(classification::descriptorPath("a.b.jpg", DescriptorKind::ScalableColour), "./descriptors/a.b.jpg.SC.xml");
 }
 
 }  // namespace

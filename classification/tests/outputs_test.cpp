@@ -23,31 +23,7 @@ TEST(Features, AllWrittenInFixedNotationWithSixDecimals) {
   EXPECT_TRUE(line.ends_with(" 432:0.000000 433:-1.000000")) << line;
   EXPECT_EQ(std::count(line.begin(), line.end(), ':'), 433);
   EXPECT_EQ(classification::formatFixed(-1.7976931348623157e308).size(), 317u);
-}
-
-TEST(Results, OneRegionWithSkyAndSea) {
-  ConfidenceTable table(1, 2);
-  table.set(0, 0, 0.5);
-  table.set(0, 1, -1.25);
-  EXPECT_EQ(classification::resultsDocument({"sky", "sea"}, table),
-            "<ImageAnnotation>\n"
-            "<ClassificationAlgorithm>ORM-SVM-1</ClassificationAlgorithm>\n"
-            "<RegionLabeling>\n"
-            "<RegionNumber>0</RegionNumber>\n"
-            "<Label>\n<Concept>sky</Concept>\n<Confidence>0.500000</Confidence>\n</Label>\n"
-            "<Label>\n<Concept>sea</Concept>\n<Confidence>-1.250000</Confidence>\n</Label>\n"
-            "</RegionLabeling>\n"
-            "</ImageAnnotation>\n");
   EXPECT_EQ(classification::resultsPath("photo1.jpg"), "./output//classification-results.photo1.jpg.ORM.xml");
-}
-
-TEST(Results, WithoutConceptsEveryRegionHasItsThreeLines) {
-  EXPECT_EQ(classification::resultsDocument({}, ConfidenceTable(2, 0)),
-            "<ImageAnnotation>\n"
-            "<ClassificationAlgorithm>ORM-SVM-1</ClassificationAlgorithm>\n"
-            "<RegionLabeling>\n<RegionNumber>0</RegionNumber>\n</RegionLabeling>\n"
-            "<RegionLabeling>\n<RegionNumber>1</RegionNumber>\n</RegionLabeling>\n"
-            "</ImageAnnotation>\n");
 }
 
 TEST(Results, LineCountGrowsWithRegionsAndConcepts) {

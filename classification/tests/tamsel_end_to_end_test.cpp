@@ -3,7 +3,6 @@
 // the predictor is a stand-in that answers 0.<r> for region r.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <sstream>
@@ -23,13 +22,6 @@ using testing_support::readFile;
 using testing_support::TempDir;
 using testing_support::writeFile;
 
-bool onPath(const std::string& program) {
-  std::stringstream folders(std::getenv("PATH"));
-  for (std::string folder; std::getline(folders, folder, ':');)
-    if (access((fs::path(folder) / program).c_str(), X_OK) == 0) return true;
-  return false;
-}
-
 // Keeps the test data it is given and answers one number per line of it.
 const char* const kStandInPredictor =
     "#!/bin/sh\n"
@@ -42,7 +34,7 @@ TEST(TamselEndToEnd, ClassifiesTheRegionsOfAPhotoFerrowPrepared) {
   const fs::path build = PROJECT_BINARY_DIR;
   for (const char* program : {"pipeline/Ferrow", "segmentation/Zorvik", "tools/descriptors/mpeg7DescriptorsExtraction"})
     if (!fs::exists(build / program)) GTEST_SKIP() << program << " is not built";
-  if (!onPath("convert")) GTEST_SKIP() << "the image converter is not installed";
+  if (std::system("command -v convert >/dev/null") != 0) GTEST_SKIP() << "the image converter is not installed";
   const fs::path photo = testing_support::sharedData() / "photos/enl_mountain.jpg";
   if (!fs::exists(photo)) GTEST_SKIP() << "no shared photos";
 
