@@ -224,16 +224,19 @@ int mergeSmallRegions(imaging::IntMap& labels, const imaging::ColourImage& labBy
   return total;
 }
 
-int refineBoundaries(const imaging::ColourImage& full, imaging::IntMap& labels, const imaging::IntMap& reduced,
-                     int regions, int factor, Log& log) {
-  const imaging::ColourImage labBytes = convertToLabBytes(full);
-  const BlockNeighbours neighbours(reduced, factor, full.width());
+int refineBoundaries(imaging::ColourImage full, imaging::IntMap& labels, const imaging::IntMap& reduced, int regions,
+                     int factor, Log& log) {
+  const int width = full.width();
+  const int height = full.height();
+  imaging::ColourImage labBytes = std::move(full);
+  convertToLabBytesInPlace(labBytes);
+  const BlockNeighbours neighbours(reduced, factor, width);
   {
     const RegionHistograms histograms(labBytes, labels, neighbours, regions);
     relabelByLikelihood(labels, labBytes, neighbours, histograms);
   }
   const int components = componentLabelingFinal(labels, regions);
-  const int total = mergeSmallRegions(labels, labBytes, components, smallRegionThreshold(full.width(), full.height()));
+  const int total = mergeSmallRegions(labels, labBytes, components, smallRegionThreshold(width, height));
   log.print("%d final regions\n", total);
   return total;
 }

@@ -95,10 +95,12 @@ int smallRegionThreshold(int width, int height);
 // number of regions left.
 int mergeSmallRegions(imaging::IntMap& labels, const imaging::ColourImage& labBytes, int regions, int threshold);
 
-// The whole stage. `full` is the image the labels belong to, `labels` the
-// expansion of `reduced` (labels 1..regions), rewritten in place with the
-// final labels. Prints "%d final regions" and returns that count.
-int refineBoundaries(const imaging::ColourImage& full, imaging::IntMap& labels, const imaging::IntMap& reduced,
-                     int regions, int factor, Log& log);
+// The whole stage. `full` is the colour image the labels belong to; it is
+// taken over and turned into L*a*b* in place, so a caller that no longer
+// needs it moves it in. `labels` is the expansion of `reduced` (labels
+// 1..regions), rewritten in place with the final labels. Prints
+// "%d final regions" and returns that count.
+int refineBoundaries(imaging::ColourImage full, imaging::IntMap& labels, const imaging::IntMap& reduced, int regions,
+                     int factor, Log& log);
 
 }  // namespace segmentation

@@ -68,13 +68,13 @@ Lab labOf(int red, int green, int blue) {
 template <typename Out>
 void convertRowToLab(const std::uint8_t* red, const std::uint8_t* green, const std::uint8_t* blue, int count,
                      Out* l, Out* a, Out* b, int offset) {
-  float valueL[kChunk], valueA[kChunk], valueB[kChunk];
-  std::uint8_t undecided[kChunk];
   for (int start = 0; start < count; start += kChunk) {
     const int n = std::min(kChunk, count - start);
-    const std::uint8_t* r = red + start;
-    const std::uint8_t* g = green + start;
-    const std::uint8_t* bl = blue + start;
+    // The chunk's input is copied first, so the output may overwrite it.
+    std::uint8_t r[kChunk], g[kChunk], bl[kChunk];
+    std::copy(red + start, red + start + n, r);
+    std::copy(green + start, green + start + n, g);
+    std::copy(blue + start, blue + start + n, bl);
 
     // The unclamped L*, a*, b* in single precision. The steps are separate
     // loops over the chunk because each of them vectorises on its own.
@@ -82,14 +82,13 @@ void convertRowToLab(const std::uint8_t* red, const std::uint8_t* green, const s
     for (int i = 0; i < n; ++i) fr[i] = r[i];
     for (int i = 0; i < n; ++i) fg[i] = g[i];
     for (int i = 0; i < n; ++i) fb[i] = bl[i];
-    float* x = valueA;
-    float* y = valueL;
-    float* z = valueB;
+    float x[kChunk], y[kChunk], z[kChunk];
     for (int i = 0; i < n; ++i) {
       x[i] = atLeastSmallest((0.412453f * fr[i] + 0.35758f * fg[i] + 0.180423f * fb[i]) * kScaleX);
       y[i] = atLeastSmallest((0.212671f * fr[i] + 0.71516f * fg[i] + 0.072169f * fb[i]) * kScaleY);
       z[i] = atLeastSmallest((0.019334f * fr[i] + 0.119193f * fg[i] + 0.950227f * fb[i]) * kScaleZ);
     }
+    float valueL[kChunk], valueA[kChunk], valueB[kChunk];
     for (int i = 0; i < n; ++i) {
       const float fx = approximateCubeRoot(x[i]);
       const float fy = approximateCubeRoot(y[i]);
@@ -101,30 +100,33 @@ void convertRowToLab(const std::uint8_t* red, const std::uint8_t* green, const s
 
     // Truncate and clamp both ends of each value's error interval. Clamping
     // to integer bounds before truncating gives the same as after. Where the
-    // two ends agree, that is the exact result.
+    // two ends agree, that is the exact result; elsewhere labOf decides.
+    std::int32_t li[kChunk], ai[kChunk], bi[kChunk];
+    std::int32_t undecided[kChunk];
     for (int i = 0; i < n; ++i) {
-      const auto decide = [](float value, float low, float high, int& result) {
-        const int below = static_cast<int>(std::clamp(value - kDecisionMargin, low, high));
-        const int above = static_cast<int>(std::clamp(value + kDecisionMargin, low, high));
-        result = below;
-        return below != above;
+      const auto low = [](float value, float lowest, float highest) {
+        return static_cast<std::int32_t>(std::clamp(value - kDecisionMargin, lowest, highest));
       };
-      int li, ai, bi;
-      const bool open = decide(valueL[i], kLMin, kLMax, li) | decide(valueA[i], kChromaMin, kChromaMax, ai) |
-                        decide(valueB[i], kChromaMin, kChromaMax, bi);
-      undecided[i] = open;
-      l[start + i] = static_cast<Out>(li + offset);
-      a[start + i] = static_cast<Out>(ai + offset);
-      b[start + i] = static_cast<Out>(bi + offset);
+      const auto high = [](float value, float lowest, float highest) {
+        return static_cast<std::int32_t>(std::clamp(value + kDecisionMargin, lowest, highest));
+      };
+      li[i] = low(valueL[i], kLMin, kLMax);
+      ai[i] = low(valueA[i], kChromaMin, kChromaMax);
+      bi[i] = low(valueB[i], kChromaMin, kChromaMax);
+      undecided[i] = (li[i] != high(valueL[i], kLMin, kLMax)) | (ai[i] != high(valueA[i], kChromaMin, kChromaMax)) |
+                     (bi[i] != high(valueB[i], kChromaMin, kChromaMax));
     }
-
     for (int i = 0; i < n; ++i) {
       if (!undecided[i]) continue;
       const Lab exact = labOf(r[i], g[i], bl[i]);
-      l[start + i] = static_cast<Out>(exact.l + offset);
-      a[start + i] = static_cast<Out>(exact.a + offset);
-      b[start + i] = static_cast<Out>(exact.b + offset);
+      li[i] = exact.l;
+      ai[i] = exact.a;
+      bi[i] = exact.b;
     }
+
+    for (int i = 0; i < n; ++i) l[start + i] = static_cast<Out>(li[i] + offset);
+    for (int i = 0; i < n; ++i) a[start + i] = static_cast<Out>(ai[i] + offset);
+    for (int i = 0; i < n; ++i) b[start + i] = static_cast<Out>(bi[i] + offset);
   }
 }
 
@@ -161,5 +163,7 @@ imaging::ColourImage convertToLabBytes(const imaging::ColourImage& rgb) {
   convertImage(rgb, lab, kLabByteOffset);
   return lab;
 }
+
+void convertToLabBytesInPlace(imaging::ColourImage& image) { convertImage(image, image, kLabByteOffset); }
 
 }  // namespace segmentation

@@ -36,9 +36,12 @@ void convertToLab(const imaging::ColourImage& rgb, imaging::TripleImage& lab);
 // byte is directly the index of a 201-bin histogram.
 inline constexpr int kLabByteOffset = 80;
 imaging::ColourImage convertToLabBytes(const imaging::ColourImage& rgb);
+// The same, overwriting the colour image: no second full-size image.
+void convertToLabBytesInPlace(imaging::ColourImage& image);
 
 // One row of `count` pixels; exposed for the benchmarks and tests. Output
-// values are offset by `offset` (0 or kLabByteOffset).
+// values are offset by `offset` (0 or kLabByteOffset). The output rows may
+// be the input rows.
 template <typename Out>
 void convertRowToLab(const std::uint8_t* red, const std::uint8_t* green, const std::uint8_t* blue, int count,
                      Out* l, Out* a, Out* b, int offset);

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 #include "imaging/failure.h"
 #include "imaging/pnm.h"
@@ -89,7 +90,7 @@ int runSegmentation(const RunSettings& settings, RunCounters& counters, Log& log
     const int height = full.height();
     if (!settings.refine) full = imaging::ColourImage();  // only the refinement looks at it again
     labels = expandLabels(reducedLabels, width, height, factor);
-    if (settings.refine) regions = refineBoundaries(full, labels, reducedLabels, regions, factor, log);
+    if (settings.refine) regions = refineBoundaries(std::move(full), labels, reducedLabels, regions, factor, log);
   }
 
   // Region count step: the largest label is what the label file's readers

@@ -94,6 +94,9 @@ TEST(LabConversion, RowsLongerThanOneInternalChunkAreConvertedWhole) {
   imaging::TripleImage into(1000, 3);
   convertToLab(image, into);
   EXPECT_EQ(into, lab);
+  imaging::ColourImage overwritten = image;
+  convertToLabBytesInPlace(overwritten);
+  EXPECT_EQ(overwritten, convertToLabBytes(image));
   imaging::TripleImage wrongSize(999, 3);
   EXPECT_THROW(convertToLab(image, wrongSize), std::invalid_argument);
   for (int row = 0; row < 3; ++row)
