@@ -53,6 +53,8 @@ struct ListCase {
   std::vector<std::string> names;
 };
 
+void PrintTo(const ListCase& c, std::ostream* os) { *os << c.what; }
+
 class ConceptList : public testing::TestWithParam<ListCase> {};
 
 TEST_P(ConceptList, GivesTheNamesOfTheFile) {
@@ -80,9 +82,12 @@ INSTANTIATE_TEST_SUITE_P(
 // ------------------------------------------------------------------ label file
 
 struct CountCase {
+  const char* what;
   std::string file;  // the whole label file
   int regions;
 };
+
+void PrintTo(const CountCase& c, std::ostream* os) { *os << c.what; }
 
 class LabelCount : public testing::TestWithParam<CountCase> {};
 
@@ -98,8 +103,11 @@ TEST_P(LabelCount, IsTheLargestValuePlusOne) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, LabelCount,
-                         testing::Values(CountCase{"P5\n3 1\n255\n\0\0\0"s, 1}, CountCase{"P5\n3 1\n255\n\1\2\5", 6},
-                                         CountCase{"P5\n2 2\n255\n\0\xff\3\0"s, 256}, CountCase{"P5\n0 4\n255\n", 1}));
+                         testing::Values(CountCase{"only 0", "P5\n3 1\n255\n\0\0\0"s, 1},
+                                         CountCase{"1 2 5", "P5\n3 1\n255\n\1\2\5", 6},
+                                         CountCase{"255 present", "P5\n2 2\n255\n\0\xff\3\0"s, 256},
+                                         CountCase{"width 0", "P5\n0 4\n255\n", 1}),
+                         caseName<CountCase>);
 
 TEST(LabelFile, PathUsesTheNameUpToItsFirstDot) {
   EXPECT_EQ(RegionSet("a.b.jpg", "images/").labelFilePath(), "images/segmentationMasks/a.seg");
@@ -109,9 +117,12 @@ TEST(LabelFile, PathUsesTheNameUpToItsFirstDot) {
 // ---------------------------------------------------------- descriptor readers
 
 struct NumberCase {
+  const char* what;
   std::string text;
   double value;
 };
+
+void PrintTo(const NumberCase& c, std::ostream* os) { *os << c.what; }
 
 class NumberText : public testing::TestWithParam<NumberCase> {};
 
@@ -127,17 +138,22 @@ TEST_P(NumberText, IsReadAsAWholeNumber) {
   EXPECT_EQ(values[1], 1.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, NumberText,
-                         testing::Values(NumberCase{"3.9", 3}, NumberCase{"-2.5", -2}, NumberCase{"12.9", 12},
-                                         NumberCase{"1e2", 100}, NumberCase{"0x10", 16}, NumberCase{"7abc", 7},
-                                         NumberCase{"abc", 0}, NumberCase{"", 0}, NumberCase{"-0.9", 0},
-                                         NumberCase{"2147483647", 2147483647.0},
-                                         NumberCase{std::string(799, '0'), 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Texts, NumberText,
+    testing::Values(NumberCase{"fraction", "3.9", 3}, NumberCase{"negative fraction", "-2.5", -2},
+                    NumberCase{"small negative", "-0.9", 0}, NumberCase{"exponent", "1e2", 100},
+                    NumberCase{"hexadecimal", "0x10", 16}, NumberCase{"trailing text", "7abc", 7},
+                    NumberCase{"no number", "abc", 0}, NumberCase{"empty", "", 0},
+                    NumberCase{"largest integer", "2147483647", 2147483647.0},
+                    NumberCase{"799 characters", std::string(799, '0'), 0}),
+    caseName<NumberCase>);
 
 struct BrokenCase {
   const char* what;
   std::string text;  // "" for no file at all
 };
+
+void PrintTo(const BrokenCase& c, std::ostream* os) { *os << c.what; }
 
 class BrokenFile : public testing::TestWithParam<BrokenCase> {};
 

@@ -187,6 +187,8 @@ struct FailureCase {
   std::set<std::string> created;
 };
 
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.what; }
+
 class TamselFailure : public TamselRun, public testing::WithParamInterface<FailureCase> {
  public:
   using TamselRun::answer;
