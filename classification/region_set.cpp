@@ -124,6 +124,8 @@ void RegionSet::writeTestData() const {
 }
 
 void RegionSet::runPredictor(const std::string& conceptName, int column) {
+  // An answer left over from an earlier run must never pass for this one's.
+  platform::removeFile(kPredictionFile);
   // The concept name stays one argument whatever it holds.
   platform::runProgram({kPredictor, kTestDataFile, "./conf//SVMtrainingModels/trainingModels_" + conceptName + ".txt",
                         kPredictionFile});

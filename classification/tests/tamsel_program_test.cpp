@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 #include <filesystem>
+#include <algorithm>
 #include <functional>
+#include <iterator>
 #include <set>
 
 #include "classifier_files.h"
@@ -71,17 +73,18 @@ class TamselRun : public testing::Test {
   }
 
   // Runs Tamsel in the working directory; returns the exit status and keeps
-  // what the run added to the directory in created_.
+  // what the run added to the directory in created_, what it took away in
+  // removed_.
   int run(const std::vector<std::string>& arguments = {"images/photo.jpg", "concepts.txt"}) {
     const std::set<std::string> before = files();
     const ProgramRun result = runIn(work_.path(), tools_.path() / "bin", TAMSEL_PATH, arguments, tools_.path());
     out_ = result.out;
     err_ = result.err;
+    const std::set<std::string> after = files();
     created_.clear();
-    for (const std::string& name : files()) {
-      if (!before.contains(name)) created_.insert(name);
-    }
-    for (const std::string& name : before) EXPECT_TRUE(fs::exists(work_.path() / name)) << name << " was removed";
+    removed_.clear();
+    std::ranges::set_difference(after, before, std::inserter(created_, created_.end()));
+    std::ranges::set_difference(before, after, std::inserter(removed_, removed_.end()));
     return result.status;
   }
 
@@ -94,6 +97,7 @@ class TamselRun : public testing::Test {
   TempDir work_;
   TempDir tools_;
   std::set<std::string> created_;
+  std::set<std::string> removed_;
   std::string out_;
   std::string err_;
 };
@@ -134,6 +138,7 @@ TEST_F(TamselRun, OneRegionWithSkyAndSea) {
             "</RegionLabeling>\n"
             "</ImageAnnotation>\n");
   EXPECT_EQ(created_, std::set<std::string>{kResults});
+  EXPECT_TRUE(removed_.empty());
 }
 
 TEST_F(TamselRun, EveryRegionForEveryConceptInListOrder) {
@@ -175,6 +180,15 @@ TEST_F(TamselRun, MissingConceptListGivesRegionsWithoutLabels) {
   EXPECT_EQ(created_, std::set<std::string>{kResults});
 }
 
+TEST_F(TamselRun, AnswerLeftFromAnEarlierRunIsNotTaken) {
+  writeFile(work_ / "output.txt", "0.9 0.9\n");
+  fs::remove(tools_.path() / "answers/trainingModels_sky.txt");
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(out(), std::string(kBanner) + "cannot write!!!!!!!!!!!!!!");
+  EXPECT_EQ(predictorLog(), "run <testDataFile.txt> <./conf//SVMtrainingModels/trainingModels_sky.txt> <output.txt>\n");
+  EXPECT_EQ(removed_, std::set<std::string>{"output.txt"});
+}
+
 class TamselFailure;
 
 struct FailureCase {
@@ -197,17 +211,25 @@ class TamselFailure : public TamselRun, public testing::WithParamInterface<Failu
   void silence(const std::string& concept_name) {
     fs::remove(tools_.path() / "answers" / ("trainingModels_" + concept_name + ".txt"));
   }
+  void uninstallPredictor() {
+    fs::remove(tools_.path() / "bin/SVMpredictfuzzy");
+    predictorUninstalled_ = true;
+  }
+  bool predictorUninstalled_ = false;
 };
 
 TEST_P(TamselFailure, StopsWithItsMessageAndLeavesNoResults) {
   const FailureCase& c = GetParam();
   if (c.arrange) c.arrange(*this);
+  if (predictorUninstalled_ && std::system("command -v SVMpredictfuzzy >/dev/null 2>&1") == 0)
+    GTEST_SKIP() << "a predictor is installed on PATH";
   EXPECT_EQ(run(c.arguments.empty() ? std::vector<std::string>{"images/photo.jpg", "concepts.txt"} : c.arguments), 1);
   EXPECT_EQ(out(), c.out);
   EXPECT_EQ(err(), c.err);
   const std::string log = predictorLog();
   EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), c.predictorRuns) << log;
   EXPECT_EQ(created_, c.created);
+  EXPECT_EQ(removed_, std::set<std::string>{});
 }
 
 std::string afterBanner(const std::string& message) { return kBanner + message; }
@@ -232,6 +254,9 @@ INSTANTIATE_TEST_SUITE_P(
                     {}, afterBanner("cannot write!!!!!!!!!!!!!!"), "", 0, {}},
         FailureCase{"predictor leaves no output", [](auto& t) { t.silence("sky"); }, {},
                     afterBanner("cannot write!!!!!!!!!!!!!!"), "", 1, {"testDataFile.txt"}},
+        FailureCase{"predictor cannot be started", [](auto& t) { t.uninstallPredictor(); }, {},
+                    afterBanner("cannot write!!!!!!!!!!!!!!"), "could not start SVMpredictfuzzy: No such file or directory\n",
+                    0, {"testDataFile.txt"}},
         FailureCase{"too few numbers", [](auto& t) { t.answer("sky", "0.5\n"); }, {},
                     afterBanner("failure in reading file output.txt\n"), "", 1, {}},
         FailureCase{"text that is no number", [](auto& t) { t.answer("sea", "0.5 high\n"); }, {},
