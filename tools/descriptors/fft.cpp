@@ -5,13 +5,20 @@
 #include <utility>
 
 namespace descriptors {
+namespace {
+
+constexpr int kN = Fft128::kSize;
+// Columns 0..64 of a real grid's row spectra; the others are their mirror images.
+constexpr int kHalfColumns = kN / 2 + 1;
+
+}  // namespace
 
 Fft128::Fft128() {
-  for (int k = 0; k < kSize / 2; ++k) {
-    const double angle = -2.0 * std::numbers::pi * k / kSize;
+  for (int k = 0; k < kN / 2; ++k) {
+    const double angle = -2.0 * std::numbers::pi * k / kN;
     twiddles_[static_cast<std::size_t>(k)] = Complex{std::cos(angle), std::sin(angle)};
   }
-  for (int i = 0; i < kSize; ++i) {
+  for (int i = 0; i < kN; ++i) {
     int r = 0;
     for (int bit = 0; bit < 7; ++bit)
       if (i & (1 << bit)) r |= 1 << (6 - bit);
@@ -21,14 +28,14 @@ Fft128::Fft128() {
 
 // Iterative radix-2: bit-reversal permutation, then seven butterfly stages.
 void Fft128::transform(Complex* data) const {
-  for (int i = 0; i < kSize; ++i) {
+  for (int i = 0; i < kN; ++i) {
     const int j = reversed_[static_cast<std::size_t>(i)];
     if (i < j) std::swap(data[i], data[j]);
   }
-  for (int length = 2; length <= kSize; length *= 2) {
+  for (int length = 2; length <= kN; length *= 2) {
     const int half = length / 2;
-    const int step = kSize / length;
-    for (int start = 0; start < kSize; start += length) {
+    const int step = kN / length;
+    for (int start = 0; start < kN; start += length) {
       for (int k = 0; k < half; ++k) {
         const Complex w = twiddles_[static_cast<std::size_t>(k * step)];
         Complex& a = data[start + k];
@@ -44,35 +51,75 @@ void Fft128::transform(Complex* data) const {
   }
 }
 
-// Rows first, then the columns. The column pass runs the same butterflies on
-// whole rows at a time, so its inner loops walk memory in order.
-void Fft128::transform2d(std::vector<Complex>& grid, const std::array<bool, kSize>& rowUsed) const {
-  Complex* cells = grid.data();
-  for (int y = 0; y < kSize; ++y)
-    if (rowUsed[static_cast<std::size_t>(y)]) transform(cells + y * kSize);
+// The grid is real, so two rows go through one complex transform (one as the
+// real, one as the imaginary part) and are separated afterwards; and
+// F(128 - u, 128 - v) is the conjugate of F(u, v), so only columns 0..64 are
+// transformed and the rest of the power spectrum is mirrored.
+void Fft128::addPowerSpectrum(const std::vector<double>& grid, const std::array<bool, kN>& rowUsed,
+                              std::vector<double>& power) const {
+  std::vector<Complex> rows(static_cast<std::size_t>(kN * kHalfColumns));  // [y][u], u <= 64
+  std::array<int, kN> used{};
+  int usedCount = 0;
+  for (int y = 0; y < kN; ++y)
+    if (rowUsed[static_cast<std::size_t>(y)]) used[static_cast<std::size_t>(usedCount++)] = y;
 
-  for (int i = 0; i < kSize; ++i) {
+  std::array<Complex, kN> z;
+  for (int i = 0; i < usedCount; i += 2) {
+    const int a = used[static_cast<std::size_t>(i)];
+    const int b = i + 1 < usedCount ? used[static_cast<std::size_t>(i + 1)] : -1;
+    const double* rowA = grid.data() + a * kN;
+    for (int x = 0; x < kN; ++x) z[static_cast<std::size_t>(x)] = Complex{rowA[x], 0.0};
+    if (b >= 0) {
+      const double* rowB = grid.data() + b * kN;
+      for (int x = 0; x < kN; ++x) z[static_cast<std::size_t>(x)].im = rowB[x];
+    }
+    transform(z.data());
+    // A(k) = (Z(k) + conj Z(-k)) / 2 and B(k) = (Z(k) - conj Z(-k)) / 2i.
+    Complex* outA = rows.data() + a * kHalfColumns;
+    Complex* outB = b >= 0 ? rows.data() + b * kHalfColumns : nullptr;
+    for (int k = 0; k < kHalfColumns; ++k) {
+      const Complex p = z[static_cast<std::size_t>(k)];
+      const Complex q = z[static_cast<std::size_t>((kN - k) % kN)];
+      outA[k] = Complex{0.5 * (p.re + q.re), 0.5 * (p.im - q.im)};
+      if (outB != nullptr) outB[k] = Complex{0.5 * (p.im + q.im), -0.5 * (p.re - q.re)};
+    }
+  }
+
+  // Column transforms, run on whole rows at a time so the inner loops walk memory in order.
+  Complex* cells = rows.data();
+  for (int i = 0; i < kN; ++i) {
     const int j = reversed_[static_cast<std::size_t>(i)];
     if (i < j)
-      for (int x = 0; x < kSize; ++x) std::swap(cells[i * kSize + x], cells[j * kSize + x]);
+      for (int u = 0; u < kHalfColumns; ++u) std::swap(cells[i * kHalfColumns + u], cells[j * kHalfColumns + u]);
   }
-  for (int length = 2; length <= kSize; length *= 2) {
+  for (int length = 2; length <= kN; length *= 2) {
     const int half = length / 2;
-    const int step = kSize / length;
-    for (int start = 0; start < kSize; start += length) {
+    const int step = kN / length;
+    for (int start = 0; start < kN; start += length) {
       for (int k = 0; k < half; ++k) {
         const Complex w = twiddles_[static_cast<std::size_t>(k * step)];
-        Complex* a = cells + (start + k) * kSize;
-        Complex* b = cells + (start + k + half) * kSize;
-        for (int x = 0; x < kSize; ++x) {
-          const double tr = b[x].re * w.re - b[x].im * w.im;
-          const double ti = b[x].re * w.im + b[x].im * w.re;
-          b[x].re = a[x].re - tr;
-          b[x].im = a[x].im - ti;
-          a[x].re += tr;
-          a[x].im += ti;
+        Complex* a = cells + (start + k) * kHalfColumns;
+        Complex* b = cells + (start + k + half) * kHalfColumns;
+        for (int u = 0; u < kHalfColumns; ++u) {
+          const double tr = b[u].re * w.re - b[u].im * w.im;
+          const double ti = b[u].re * w.im + b[u].im * w.re;
+          b[u].re = a[u].re - tr;
+          b[u].im = a[u].im - ti;
+          a[u].re += tr;
+          a[u].im += ti;
         }
       }
+    }
+  }
+
+  for (int v = 0; v < kN; ++v) {
+    const Complex* spectrum = cells + v * kHalfColumns;
+    double* out = power.data() + v * kN;
+    double* mirror = power.data() + ((kN - v) % kN) * kN;
+    for (int u = 0; u < kHalfColumns; ++u) {
+      const double p = spectrum[u].re * spectrum[u].re + spectrum[u].im * spectrum[u].im;
+      out[u] += p;
+      if (u > 0 && u < kN / 2) mirror[kN - u] += p;
     }
   }
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Forward discrete Fourier transform of a fixed 128 x 128 grid, unnormalised:
-// F(u, v) = sum_y sum_x f(x, y) e^(-2 pi i (u x + v y) / 128).
+// Discrete Fourier transforms of the fixed length 128, unnormalised:
+// F(u) = sum_x f(x) e^(-2 pi i u x / 128), and the power spectrum of a real
+// 128 x 128 grid.
 
 #include <array>
 #include <vector>
@@ -22,10 +23,10 @@ class Fft128 {
   // Transforms one sequence of 128 values in place.
   void transform(Complex* data) const;
 
-  // Transforms the grid in place: grid[y * 128 + x] becomes F(u = x, v = y).
-  // Rows flagged false in `rowUsed` must be all zero; their transform is
-  // skipped because it is zero too.
-  void transform2d(std::vector<Complex>& grid, const std::array<bool, kSize>& rowUsed) const;
+  // Adds |F(u, v)|^2 of the real grid f (f[y * 128 + x]) to power[v * 128 + u].
+  // Rows flagged false in `rowUsed` must be all zero; they are skipped.
+  void addPowerSpectrum(const std::vector<double>& grid, const std::array<bool, kSize>& rowUsed,
+                        std::vector<double>& power) const;
 
  private:
   std::array<Complex, kSize / 2> twiddles_;  // e^(-2 pi i k / 128)

@@ -106,12 +106,11 @@ void measureStatistics(const imaging::ColourImage& image, const imaging::GreyIma
 std::vector<double> powerSpectrum(const imaging::ColourImage& image, const imaging::GreyImage& labels,
                                   const Region& region, double mean, const Fft128& fft) {
   std::vector<double> power(kCells, 0.0);
-  std::vector<Complex> grid(kCells);
+  std::vector<double> grid(kCells);
   const std::uint8_t label = static_cast<std::uint8_t>(region.label);
   const BoundingBox& box = region.box;
   for (int tileTop = box.top; tileTop < box.top + box.height; tileTop += kGrid) {
     for (int tileLeft = box.left; tileLeft < box.left + box.width; tileLeft += kGrid) {
-      std::fill(grid.begin(), grid.end(), Complex{});
       std::array<bool, kGrid> rowUsed{};
       bool tileUsed = false;
       const int rows = std::min(kGrid, labels.height() - tileTop);
@@ -119,18 +118,18 @@ std::vector<double> powerSpectrum(const imaging::ColourImage& image, const imagi
       for (int yy = 0; yy < rows; ++yy) {
         const std::uint8_t* labelRow = labels[tileTop + yy] + tileLeft;
         const ColourRow colours(image, tileTop + yy);
-        Complex* cells = grid.data() + yy * kGrid;
+        double* cells = grid.data() + yy * kGrid;
+        bool used = false;
         for (int xx = 0; xx < columns; ++xx) {
-          if (labelRow[xx] != label) continue;
-          cells[xx].re = colours.luminanceAt(tileLeft + xx) - mean;
-          rowUsed[static_cast<std::size_t>(yy)] = true;
+          const bool inside = labelRow[xx] == label;
+          cells[xx] = inside ? colours.luminanceAt(tileLeft + xx) - mean : 0.0;
+          used = used || inside;
         }
-        tileUsed = tileUsed || rowUsed[static_cast<std::size_t>(yy)];
+        std::fill(cells + columns, cells + kGrid, 0.0);
+        rowUsed[static_cast<std::size_t>(yy)] = used;
+        tileUsed = tileUsed || used;
       }
-      if (!tileUsed) continue;
-      fft.transform2d(grid, rowUsed);
-      for (std::size_t cell = 0; cell < static_cast<std::size_t>(kCells); ++cell)
-        power[cell] += grid[cell].re * grid[cell].re + grid[cell].im * grid[cell].im;
+      if (tileUsed) fft.addPowerSpectrum(grid, rowUsed, power);
     }
   }
   return power;
