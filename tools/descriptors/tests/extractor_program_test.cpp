@@ -2,12 +2,9 @@
 // label file, agreement with the slow reference model when it is at hand, and
 // how it stops on bad input without leaving a file behind.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -16,6 +13,7 @@
 #include "testing/test_files.h"
 #include "tools/descriptors/extraction.h"
 #include "tools/descriptors/xml_writer.h"
+#include "tools/descriptors/tests/program_run.h"
 #include "tools/descriptors/tests/scenes.h"
 
 namespace {
@@ -27,35 +25,6 @@ using testing_support::readFile;
 using testing_support::TempDir;
 using testing_support::writeFile;
 using namespace descriptors_testing;
-
-struct ProgramRun {
-  int status = -1;
-  std::string output;
-  std::string errors;
-};
-
-// Runs `program arguments...` in `directory`, collecting both output streams.
-ProgramRun runIn(const fs::path& directory, std::vector<std::string> words, const fs::path& scratch) {
-  const std::string out = (scratch / "stdout").string();
-  const std::string err = (scratch / "stderr").string();
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  const pid_t child = fork();
-  if (child == 0) {
-    const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (o < 0 || e < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0 || chdir(directory.c_str()) != 0) _exit(126);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  ProgramRun run;
-  int status = 0;
-  if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) run.status = WEXITSTATUS(status);
-  run.output = readFile(out);
-  run.errors = readFile(err);
-  return run;
-}
 
 ProgramRun extract(const fs::path& directory, const std::string& parameterFile, const fs::path& scratch) {
   return runIn(directory, {EXTRACTOR_PATH, "-p", parameterFile}, scratch);

@@ -3,10 +3,7 @@
 // extractor, leaves the four descriptor files in descriptors/ with one block
 // per region of the label file.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -15,34 +12,16 @@
 #include "testing/test_files.h"
 #include "tools/descriptors/extraction.h"
 #include "tools/descriptors/tests/delimiter_reader.h"
+#include "tools/descriptors/tests/program_run.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using descriptors::DescriptorKind;
-
-// Runs a program in `directory` and returns its exit status; output goes to files in `scratch`.
-int runIn(const fs::path& directory, std::vector<std::string> words, const fs::path& scratch) {
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  const std::string out = (scratch / "stdout").string();
-  const std::string err = (scratch / "stderr").string();
-  const pid_t child = fork();
-  if (child == 0) {
-    const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (o < 0 || e < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0 || chdir(directory.c_str()) != 0) _exit(126);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  if (child <= 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
-}
+using descriptors_testing::runIn;
 
 bool onPath(const std::string& program) {
-  return runIn(fs::temp_directory_path(), {"sh", "-c", "command -v " + program}, fs::temp_directory_path()) == 0;
+  return runIn(fs::temp_directory_path(), {"sh", "-c", "command -v " + program}, fs::temp_directory_path()).status == 0;
 }
 
 TEST(FerrowWithTheExtractor, LeavesFourDescriptorFilesWithABlockPerRegion) {
@@ -55,12 +34,12 @@ TEST(FerrowWithTheExtractor, LeavesFourDescriptorFilesWithABlockPerRegion) {
 
   testing_support::TempDir root;
   const fs::path work = root.path() / "work";
-  ASSERT_EQ(runIn(root.path(), {PROJECT_SOURCE_DIR "/scripts/layout", PROJECT_BINARY_DIR, work.string()}, root.path()),
+  ASSERT_EQ(runIn(root.path(), {PROJECT_SOURCE_DIR "/scripts/layout", PROJECT_BINARY_DIR, work.string()}, root.path()).status,
             0)
       << testing_support::readFile(root.path() / "stderr");
   fs::create_directories(work / "images/segmentationMasks");
   fs::copy_file(photo, work / "images/bison.jpg");
-  ASSERT_EQ(runIn(work, {ferrow.string(), "images/bison.jpg"}, root.path()), 0)
+  ASSERT_EQ(runIn(work, {ferrow.string(), "images/bison.jpg"}, root.path()).status, 0)
       << testing_support::readFile(root.path() / "stdout") << testing_support::readFile(root.path() / "stderr");
 
   // The pixels and labels the extractor saw, to compute what it should have written.

@@ -38,11 +38,6 @@ TEST(FindRegions, EveryLabelUpToTheLargestIsARegion) {
   for (int j = 0; j < 4; ++j) EXPECT_EQ(scene.regions[static_cast<std::size_t>(j)].label, j);
 }
 
-TEST(Luminance, WeightsTheThreeChannels) {
-  EXPECT_EQ(descriptors::luminance(255, 0, 0), 76.245);
-  for (int g : {0, 1, 100, 254, 255}) EXPECT_EQ(descriptors::luminance(g, g, g), g);
-}
-
 TEST(ParameterFile, NamesTheDescriptor) {
   testing_support::TempDir dir;
   const std::vector<std::pair<std::string, DescriptorKind>> accepted{
