@@ -114,11 +114,14 @@ void registerImage(const std::string& base) {
       for (auto _ : state) extractInProcess(parameterFile);
     })->Unit(benchmark::kMillisecond);
   }
-  benchmark::RegisterBenchmark(("FourProcesses/" + base).c_str(), [=](benchmark::State& state) {
-    selectImage(base);
-    for (auto _ : state)
-      for (const char* name : kParameterFiles) runProgram(parfiles + "/" + name);
-  })->Unit(benchmark::kMillisecond)->UseRealTime();
+  benchmark::RegisterBenchmark(("FourProcesses/" + base).c_str(),
+                               [=](benchmark::State& state) {
+                                 selectImage(base);
+                                 for (auto _ : state)
+                                   for (const char* name : kParameterFiles) runProgram(parfiles + "/" + name);
+                               })
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
 }
 
 }  // namespace

@@ -9,8 +9,8 @@ namespace descriptors {
 namespace {
 
 constexpr std::array<KindInfo, 4> kKinds{{
-    {DescriptorKind::RegionShape, "RegionShape", "RegionShape.xml", "RegionShape", "RegionShapeType",
-     "MagnitudeOfART", 35, 15},
+    {DescriptorKind::RegionShape, "RegionShape", "RegionShape.xml", "RegionShape", "RegionShapeType", "MagnitudeOfART",
+     35, 15},
     {DescriptorKind::ScalableColour, "ScalableColor", "ScalableColorReg.xml", "ScalableColor", "ScalableColorType",
      "Coeff", 256, 255},
     {DescriptorKind::HomogeneousTexture, "HomogeneousTexture", "HomoTexture.xml", "HomogeneousTexture",

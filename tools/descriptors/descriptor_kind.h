@@ -12,13 +12,13 @@ enum class DescriptorKind { RegionShape, ScalableColour, HomogeneousTexture, Edg
 
 struct KindInfo {
   DescriptorKind kind;
-  std::string_view parameterName;  // value of the Descriptor line of a parameter file
-  std::string_view outputFile;     // written in the current directory
-  std::string_view collectionName; // the descriptor attribute of the file
-  std::string_view typeName;       // the xsi:type of every region's element
-  std::string_view valueElement;   // element holding a row of values (HT: its energies)
-  int values;                      // per region
-  int largest;                     // largest value
+  std::string_view parameterName;   // value of the Descriptor line of a parameter file
+  std::string_view outputFile;      // written in the current directory
+  std::string_view collectionName;  // the descriptor attribute of the file
+  std::string_view typeName;        // the xsi:type of every region's element
+  std::string_view valueElement;    // element holding a row of values (HT: its energies)
+  int values;                       // per region
+  int largest;                      // largest value
 };
 
 const KindInfo& kindInfo(DescriptorKind kind);

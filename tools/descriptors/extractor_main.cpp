@@ -14,7 +14,8 @@
 int main(int argc, char** argv) {
   return imaging::runReportingFailures([&] {
     using namespace descriptors;
-    if (argc != 3 || std::string(argv[1]) != "-p") imaging::fail("usage: mpeg7DescriptorsExtraction -p <parameter file>\n");
+    if (argc != 3 || std::string(argv[1]) != "-p")
+      imaging::fail("usage: mpeg7DescriptorsExtraction -p <parameter file>\n");
     const KindInfo& kind = kindInfo(readParameterFile(argv[2]));
     const ListedImage image = readListFile("infiles.txt");
     const imaging::ColourImage pixels = readPixels(image);

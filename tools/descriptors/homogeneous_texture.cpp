@@ -44,7 +44,8 @@ TextureFilterBank::TextureFilterBank() : radius_(kCells) {
       const std::size_t cell = static_cast<std::size_t>(v * kGrid + u);
       radius_[cell] = std::sqrt(static_cast<double>(us * us + vs * vs)) / kHalf;
       // A real image's spectrum is symmetric, so orientations are taken modulo 180 degrees.
-      angle[cell] = reduceDegrees(std::atan2(static_cast<double>(vs), static_cast<double>(us)) * (180.0 / std::numbers::pi));
+      angle[cell] =
+          reduceDegrees(std::atan2(static_cast<double>(vs), static_cast<double>(us)) * (180.0 / std::numbers::pi));
     }
   }
   const double angularSpread = 30.0 / kHalfMaximumWidth;
@@ -59,8 +60,8 @@ TextureFilterBank::TextureFilterBank() : radius_(kCells) {
       for (std::size_t cell = 0; cell < static_cast<std::size_t>(kCells); ++cell) {
         const double dt = reduceDegrees(angle[cell] - direction + 90.0) - 90.0;
         const double dr = radius_[cell] - centre;
-        const double g = std::exp(-dr * dr / (2 * radialSpread * radialSpread) -
-                                  dt * dt / (2 * angularSpread * angularSpread));
+        const double g =
+            std::exp(-dr * dr / (2 * radialSpread * radialSpread) - dt * dt / (2 * angularSpread * angularSpread));
         table[cell] = g * g;
         sum += table[cell];
       }

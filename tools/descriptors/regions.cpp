@@ -41,8 +41,8 @@ std::vector<Region> findRegions(const imaging::GreyImage& labels) {
   for (std::size_t j = 0; j < regions.size(); ++j) {
     if (regions[j].empty()) continue;
     const Extent& extent = extents[j];
-    regions[j].box = BoundingBox{extent.left, extent.top, extent.right - extent.left + 1,
-                                 extent.bottom - extent.top + 1};
+    regions[j].box =
+        BoundingBox{extent.left, extent.top, extent.right - extent.left + 1, extent.bottom - extent.top + 1};
   }
   return regions;
 }

@@ -46,8 +46,8 @@ std::string descriptorDocument(const KindInfo& kind, const std::vector<Region>& 
     const Region& region = regions[j];
     const Block& block = blocks[j];
     out += "<VisualDescriptor xsi:type=\"" + std::string(kind.typeName) + "\">\n";
-    out += "<Region label=\"" + std::to_string(region.label) + "\" pixels=\"" + std::to_string(region.pixels) +
-           "\"/>\n";
+    out +=
+        "<Region label=\"" + std::to_string(region.label) + "\" pixels=\"" + std::to_string(region.pixels) + "\"/>\n";
     out += "<BoundingBox left=\"" + std::to_string(region.box.left) + "\" top=\"" + std::to_string(region.box.top) +
            "\" width=\"" + std::to_string(region.box.width) + "\" height=\"" + std::to_string(region.box.height) +
            "\"/>\n";

@@ -12,9 +12,9 @@
 #include "imaging/pnm.h"
 #include "testing/test_files.h"
 #include "tools/descriptors/extraction.h"
-#include "tools/descriptors/xml_writer.h"
 #include "tools/descriptors/tests/program_run.h"
 #include "tools/descriptors/tests/scenes.h"
+#include "tools/descriptors/xml_writer.h"
 
 namespace {
 
@@ -55,11 +55,12 @@ Scene testScene() {
       120, 90,
       [](int x, int y) -> Rgb {
         if (y < 30) return {90 + y, 140 + y, 230};
-        if ((x > 20 && x < 50 && y > 40) || (x > 80 && y > 60))
-          return grey(x % 3 == 0 ? 40 : 200);
+        if ((x > 20 && x < 50 && y > 40) || (x > 80 && y > 60)) return grey(x % 3 == 0 ? 40 : 200);
         return {60 + (x * 37 + y * 11) % 50, 120 + (x * y) % 60, 30 + (x * 13) % 25};
       },
-      [](int x, int y) { return y < 30 ? 0 : (x > 20 && x < 50 && y > 40) || (x > 80 && y > 60) ? 3 : 1; });
+      [](int x, int y) { return y < 30                                               ? 0
+                                : (x > 20 && x < 50 && y > 40) || (x > 80 && y > 60) ? 3
+                                                                                     : 1; });
 }
 
 // A working directory with images/photo.ppm, images/photo.seg and infiles.txt naming images/photo.jpg.
@@ -135,10 +136,11 @@ TEST(ExtractorProgram, AgreesWithTheReferenceModel) {
   if (!fs::exists(tools / "make_examples.py")) GTEST_SKIP() << "no reference model";
   WorkingDirectory dir;
   writeFile(dir.root.path() / "reference.py", kReferenceScript);
-  const ProgramRun reference = runIn(dir.root.path(),
-                              {"python3", "reference.py", tools.string(), (dir.work / "images/photo.ppm").string(),
-                               (dir.work / "images/photo.seg").string()},
-                              dir.root.path());
+  const ProgramRun reference =
+      runIn(dir.root.path(),
+            {"python3", "reference.py", tools.string(), (dir.work / "images/photo.ppm").string(),
+             (dir.work / "images/photo.seg").string()},
+            dir.root.path());
   if (reference.status != 0) GTEST_SKIP() << "the reference model did not run: " << reference.errors;
 
   std::map<std::pair<std::string, int>, descriptors::Block> expected;
@@ -161,7 +163,8 @@ TEST(ExtractorProgram, AgreesWithTheReferenceModel) {
       EXPECT_EQ(blocks[static_cast<std::size_t>(j)], (expected[{std::string(kindInfo(kind).collectionName), j}]))
           << name << " region " << j;
   }
-  const ProgramRun check = runIn(dir.work, {"python3", (tools / "read_descriptors.py").string(), "--check", "."}, dir.root.path());
+  const ProgramRun check =
+      runIn(dir.work, {"python3", (tools / "read_descriptors.py").string(), "--check", "."}, dir.root.path());
   EXPECT_EQ(check.status, 0) << check.output;
 }
 
@@ -183,25 +186,41 @@ TEST(ExtractorProgram, StopsOnBadInputWithoutWritingAFile) {
   const std::string shape = parameterFile(DescriptorKind::RegionShape);
   const std::vector<Case> cases{
       {"no arguments", [](const fs::path&) {}, {"-q"}, "usage: mpeg7DescriptorsExtraction -p <parameter file>\n"},
-      {"missing parameter file", [](const fs::path&) {}, {"-p", "nothing.par"}, "failure in opening file nothing.par\n"},
-      {"parameter file naming nothing", [](const fs::path& w) { writeFile(w / "odd.par", "Descriptor = Shape\n"); },
-       {"-p", "odd.par"}, "no descriptor named in odd.par\n"},
-      {"missing list file", [](const fs::path& w) { fs::remove(w / "infiles.txt"); }, {}, "failure in opening file infiles.txt\n"},
+      {"missing parameter file",
+       [](const fs::path&) {},
+       {"-p", "nothing.par"},
+       "failure in opening file nothing.par\n"},
+      {"parameter file naming nothing",
+       [](const fs::path& w) { writeFile(w / "odd.par", "Descriptor = Shape\n"); },
+       {"-p", "odd.par"},
+       "no descriptor named in odd.par\n"},
+      {"missing list file",
+       [](const fs::path& w) { fs::remove(w / "infiles.txt"); },
+       {},
+       "failure in opening file infiles.txt\n"},
       {"empty list file", [](const fs::path& w) { writeFile(w / "infiles.txt", ""); }, {}, ""},
-      {"missing image", [](const fs::path& w) { fs::remove(w / "images/photo.ppm"); }, {},
+      {"missing image",
+       [](const fs::path& w) { fs::remove(w / "images/photo.ppm"); },
+       {},
        "failure in opening file ./images/photo.ppm\n"},
-      {"missing label file", [](const fs::path& w) { fs::remove(w / "images/photo.seg"); }, {},
+      {"missing label file",
+       [](const fs::path& w) { fs::remove(w / "images/photo.seg"); },
+       {},
        "failure in opening file ./images/photo.seg\n"},
       {"label file of another size",
-       [](const fs::path& w) { imaging::writeGreyImage((w / "images/photo.seg").string(), imaging::GreyImage(120, 91)); },
-       {}, "image and label file differ in size: ./images/photo.seg\n"},
+       [](const fs::path& w) {
+         imaging::writeGreyImage((w / "images/photo.seg").string(), imaging::GreyImage(120, 91));
+       },
+       {},
+       "image and label file differ in size: ./images/photo.seg\n"},
   };
   for (const Case& c : cases) {
     WorkingDirectory dir;
     c.spoil(dir.work);
     writeFile(dir.work / "RegionShape.xml", "an older file");
     std::vector<std::string> words{EXTRACTOR_PATH};
-    const std::vector<std::string> arguments = c.arguments.empty() ? std::vector<std::string>{"-p", shape} : c.arguments;
+    const std::vector<std::string> arguments =
+        c.arguments.empty() ? std::vector<std::string>{"-p", shape} : c.arguments;
     words.insert(words.end(), arguments.begin(), arguments.end());
     const ProgramRun run = runIn(dir.work, words, dir.root.path());
     EXPECT_EQ(run.status, 1) << c.name;

@@ -34,8 +34,9 @@ TEST(FerrowWithTheExtractor, LeavesFourDescriptorFilesWithABlockPerRegion) {
 
   testing_support::TempDir root;
   const fs::path work = root.path() / "work";
-  ASSERT_EQ(runIn(root.path(), {PROJECT_SOURCE_DIR "/scripts/layout", PROJECT_BINARY_DIR, work.string()}, root.path()).status,
-            0)
+  ASSERT_EQ(
+      runIn(root.path(), {PROJECT_SOURCE_DIR "/scripts/layout", PROJECT_BINARY_DIR, work.string()}, root.path()).status,
+      0)
       << testing_support::readFile(root.path() / "stderr");
   fs::create_directories(work / "images/segmentationMasks");
   fs::copy_file(photo, work / "images/bison.jpg");
@@ -57,7 +58,8 @@ TEST(FerrowWithTheExtractor, LeavesFourDescriptorFilesWithABlockPerRegion) {
     const fs::path path = work / "descriptors" / (std::string("bison.jpg") + suffix);
     ASSERT_TRUE(fs::exists(path)) << path;
     int blocks = 0;
-    const std::vector<int> values = descriptors_testing::DelimiterReader(testing_support::readFile(path)).readAll(kind, blocks);
+    const std::vector<int> values =
+        descriptors_testing::DelimiterReader(testing_support::readFile(path)).readAll(kind, blocks);
     EXPECT_EQ(blocks, regionCount) << suffix;
     const std::vector<descriptors::Block> expected = descriptors::computeDescriptor(kind, pixels, labels, regions);
     std::vector<int> flat;

@@ -107,8 +107,10 @@ TEST(HomogeneousTexture, StripesPutTheirEnergyInTheirChannels) {
   const std::vector<Case> cases{
       {"vertical", [](int x, int) { return 255 * (x % 2); }, {230, 78, 0, 0, 0, 78}, {230, 78, 0, 0, 0, 78}},
       {"horizontal", [](int, int y) { return 255 * (y % 2); }, {0, 0, 78, 230, 78, 0}, {0, 0, 78, 230, 78, 0}},
-      {"period 4", [](int x, int) { return 255 * ((x / 2) % 2); },
-       {211, 61, 0, 0, 0, 61, 211, 61, 0, 0, 0, 61}, {201, 52, 0, 0, 0, 52, 201, 52, 0, 0, 0, 52}},
+      {"period 4",
+       [](int x, int) { return 255 * ((x / 2) % 2); },
+       {211, 61, 0, 0, 0, 61, 211, 61, 0, 0, 0, 61},
+       {201, 52, 0, 0, 0, 52, 201, 52, 0, 0, 0, 52}},
   };
   for (const Case& c : cases) {
     const Scene scene = makeScene(128, 128, [&](int x, int y) { return grey(c.grey(x, y)); });
@@ -132,7 +134,10 @@ TEST(HomogeneousTexture, NoisyRegionsStayInRange) {
   std::mt19937 random(3);
   std::uniform_int_distribution<int> sample(0, 255);
   const Scene scene = makeScene(
-      300, 170, [&](int, int) { return Rgb{sample(random), sample(random), sample(random)}; },
+      300, 170,
+      [&](int, int) {
+        return Rgb{sample(random), sample(random), sample(random)};
+      },
       [](int x, int y) { return (x / 37 + y / 29) % 4; });
   for (const Block& block : texture(scene)) {
     ASSERT_EQ(block.size(), 62u);

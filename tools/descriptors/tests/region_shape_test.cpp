@@ -11,12 +11,15 @@ using namespace descriptors_testing;
 
 template <typename Label>
 std::vector<Block> shape(int width, int height, Label label) {
-  const Scene scene = makeScene(width, height, [](int, int) { return grey(0); }, label);
+  const Scene scene = makeScene(
+      width, height, [](int, int) { return grey(0); }, label);
   return descriptors::regionShape(scene.labels, scene.regions);
 }
 
-const Block kSquare{8, 13, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 7, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 5, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-const Block kDisk{14, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+const Block kSquare{8, 13, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 7, 5, 0, 0, 0, 0,
+                    0, 0,  0, 0, 0, 3, 5, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+const Block kDisk{14, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0,
+                  0,  0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 
 TEST(RegionShape, KnownShapes) {
   EXPECT_EQ(shape(3, 3, [](int x, int y) { return x == 1 && y == 1 ? 1 : 0; })[1], sparseBlock(35, {{0, 15}, {1, 15}}));
@@ -24,7 +27,8 @@ TEST(RegionShape, KnownShapes) {
             kDisk);
   EXPECT_EQ(shape(128, 128, [](int, int) { return 0; })[0], kSquare);
   EXPECT_EQ(shape(64, 128, [](int, int) { return 0; })[0],
-            (Block{6, 11, 0, 0, 0, 9, 10, 4, 0, 0, 0, 3, 5, 5, 0, 0, 0, 4, 5, 2, 0, 0, 0, 4, 5, 5, 0, 0, 0, 2, 3, 4, 0, 0, 0}));
+            (Block{6, 11, 0, 0, 0, 9, 10, 4, 0, 0, 0, 3, 5, 5, 0, 0, 0, 4,
+                   5, 2,  0, 0, 0, 4, 5,  5, 0, 0, 0, 2, 3, 4, 0, 0, 0}));
   EXPECT_NE(kDisk, kSquare);
 }
 

@@ -50,7 +50,8 @@ TEST(ParameterFile, NamesTheDescriptor) {
     testing_support::writeFile(dir / "p.par", text);
     EXPECT_EQ(descriptors::readParameterFile(dir / "p.par"), kind) << text;
   }
-  for (const std::string text : {"", "# Descriptor = RegionShape\n", "descriptor = RegionShape\n", "Descriptor RegionShape\n"}) {
+  for (const std::string text :
+       {"", "# Descriptor = RegionShape\n", "descriptor = RegionShape\n", "Descriptor RegionShape\n"}) {
     testing_support::writeFile(dir / "p.par", text);
     try {
       descriptors::readParameterFile(dir / "p.par");

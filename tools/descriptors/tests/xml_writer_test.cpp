@@ -32,7 +32,8 @@ std::vector<Block> compute(DescriptorKind kind, const Scene& scene) {
     case DescriptorKind::ScalableColour:
       return descriptors::scalableColour(scene.image, scene.labels, scene.regions);
     case DescriptorKind::HomogeneousTexture:
-      return descriptors::homogeneousTexture(scene.image, scene.labels, scene.regions, descriptors::TextureFilterBank());
+      return descriptors::homogeneousTexture(scene.image, scene.labels, scene.regions,
+                                             descriptors::TextureFilterBank());
     case DescriptorKind::EdgeHistogram:
       return descriptors::edgeHistogram(scene.image, scene.labels, scene.regions);
   }
@@ -48,7 +49,10 @@ std::string document(DescriptorKind kind, const Scene& scene) {
 // stripes (region 0), columns 128..191 flat red (region 1).
 Scene noteExample() {
   return makeScene(
-      192, 128, [](int x, int) { return x < 128 ? grey(255 * (x % 2)) : Rgb{255, 0, 0}; },
+      192, 128,
+      [](int x, int) {
+        return x < 128 ? grey(255 * (x % 2)) : Rgb{255, 0, 0};
+      },
       [](int x, int) { return x < 128 ? 0 : 1; });
 }
 
@@ -107,7 +111,9 @@ TEST(DescriptorDocument, ReadsBackBlockByBlockTheWayTheClassifierReadsIt) {
       [](int x, int y) {
         return Rgb{(x * 7 + y * 3) % 256, (x * y) % 256, y < 55 ? 250 - 2 * x % 200 : 30 + (x + y) % 40};
       },
-      [](int x, int y) { return y < 40 ? 0 : x < 70 ? 1 : (x < 110 || y > 90) ? 4 : 2; });
+      [](int x, int y) {
+        return y < 40 ? 0 : x < 70 ? 1 : (x < 110 || y > 90) ? 4 : 2;
+      });
   ASSERT_EQ(scene.regions.size(), 5u);
   testing_support::TempDir dir;
   for (DescriptorKind kind : kAllKinds) {
