@@ -62,6 +62,14 @@ class Clustering {
     segmentation::updateCentres(image(), labels_, texture_, centres_, regions);
   }
 
+  // `merge`, then the centre update for its result. A merge that joins
+  // nothing leaves every label as it was, and so the centres.
+  int mergeAndUpdate(int regions, float colorThreshold) {
+    const int merged = merge(labels_, regions, centres_, weights_, colorThreshold, log_);
+    if (merged != regions) updateCentres(merged);
+    return merged;
+  }
+
   int initialRegions(const CoreQuantities& quantities, float& colorThreshold);
   bool centresMoved(const CentreTable& before, int regions, float positionTolerance) const;
 
@@ -148,8 +156,7 @@ int Clustering::run(int maxAreaNum, int& smallRegionCounter) {
     assignPixels(image(), labels_, texture_, centres_, regions, weights_);
     regions = componentsWithMinimumSize(labels_, regions, quantities.smallAreaLimit);
     updateCentres(regions);
-    regions = merge(labels_, regions, centres_, weights_, colorThreshold, log_);
-    updateCentres(regions);
+    regions = mergeAndUpdate(regions, colorThreshold);
     log_.print("i=%d, regions=%d\n", pass + 1, regions);
     const bool settled =
         regions == regionsBefore && !centresMoved(before, regions, quantities.positionTolerance);
@@ -169,17 +176,17 @@ int Clustering::run(int maxAreaNum, int& smallRegionCounter) {
 
   updateCentres(regions);
   log_.print("entering merge\n");
-  regions = merge(labels_, regions, centres_, weights_, colorThreshold, log_);
+  regions = mergeAndUpdate(regions, colorThreshold);
   log_.print("exiting merge\n");
 
-  updateCentres(regions);
   weights_.colour = 0;
   log_.print("entering texture_merge\n");
-  regions = textureMerge(labels_, regions, centres_, weights_, log_);
+  const int textured = textureMerge(labels_, regions, centres_, weights_, log_);
   log_.print("exiting texture_merge\n");
   weights_.colour = 1;
+  if (textured != regions) updateCentres(textured);
+  regions = textured;
 
-  updateCentres(regions);
   log_.print("entering append\n");
   regions = append(labels_, regions, centres_, weights_, quantities.appendAreaLimit, log_);
   log_.print("exiting append\n");
