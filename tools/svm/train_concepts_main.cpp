@@ -49,7 +49,7 @@ struct Options {
 
 // The grid of C and gamma searched. With balanced groups the mean squared
 // distance between regions is about 1, so gamma near 1 is the natural scale.
-const std::vector<double> kCosts{1.0, 4.0, 16.0, 64.0};
+const std::vector<double> kCosts{0.5, 1.0, 2.0, 4.0};
 const std::vector<double> kGammas{0.25, 0.5, 1.0, 2.0};
 
 const std::string kImageFolder = std::string("images") + platform::kSeparator;
@@ -185,8 +185,10 @@ void writeModels(const TrainingSet& set, const ConceptModels& models, const std:
 
 void printTable(const TrainingSet& set, const Evaluation& evaluation, const Collected& collected, int photoCount,
                 int folds) {
-  std::printf("photos: %d of %d used; labelled regions: %zu; regions left out (points disagree): %d\n",
-              collected.photosUsed, photoCount, set.regions.size(), collected.leftOut);
+  std::size_t points = 0;
+  for (const TrainingRegion& region : set.regions) points += region.pointConcepts.size();
+  std::printf("photos: %d of %d used; labelled regions: %zu with %zu points; regions left out (points disagree): %d\n",
+              collected.photosUsed, photoCount, set.regions.size(), points, collected.leftOut);
   std::printf("chosen by %d-fold photo-grouped cross-validation: C=%g gamma=%g\n", folds, evaluation.point.c,
               evaluation.point.gamma);
   std::printf("\n%-12s %9s %9s %8s %10s\n", "concept", "positive", "negative", "recall", "precision");

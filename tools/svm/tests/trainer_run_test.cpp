@@ -1,0 +1,96 @@
+// trainConcepts end to end on a few shared photos: Ferrow prepares them in a
+// working directory laid out from this build, the regions whose points
+// disagree are left out, the models and the concept list land in conf/, and
+// a second run reuses what Ferrow left.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "classification/concept_list.h"
+#include "testing/test_files.h"
+#include "tools/svm/concept_svm.h"
+#include "tools/svm/group_scaling.h"
+
+namespace {
+
+using testing_support::readFile;
+using testing_support::sharedData;
+using testing_support::TempDir;
+
+const std::vector<std::string> kPhotos{"gc_chambord.jpg", "lxqt_not_windows_hills.jpg", "gc_horses_prairie.jpg",
+                                       "gc_victoria_memorial.jpg"};
+// Every point of this photo is given twice, once with its own concept and
+// once as "decoy", so none of its regions has a two-thirds majority.
+const std::string kDecoyPhoto = "gc_colosseum.jpg";
+
+int countOf(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+// The shared label rows of the photos above, plus the decoys.
+std::string pointFile() {
+  std::ifstream in(sharedData() / "labels/points.tsv");
+  std::string line;
+  std::string result = "# image\tx\ty\tconcept\n";
+  while (std::getline(in, line)) {
+    const std::string image = line.substr(0, line.find('\t'));
+    if (std::find(kPhotos.begin(), kPhotos.end(), image) != kPhotos.end()) result += line + "\n";
+    if (image == kDecoyPhoto) {
+      result += line + "\n";
+      result += line.substr(0, line.rfind('\t')) + "\tdecoy\n";
+    }
+  }
+  return result;
+}
+
+int run(const std::string& command) {
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(TrainerRunTest, TrainsModelsFromPhotosAndReusesFerrowsResults) {
+  if (!std::filesystem::exists(sharedData() / "labels/points.tsv")) GTEST_SKIP() << "no shared photos";
+  TempDir dir;
+  const std::string work = dir / "work";
+  ASSERT_EQ(run("bash '" PROJECT_SOURCE_DIR "/scripts/layout' '" PROJECT_BINARY_DIR "' '" + work + "' 2>/dev/null"), 0);
+  testing_support::writeFile(dir / "points.tsv", pointFile());
+
+  const std::string command = std::string("'") + TRAINER_PATH + "' '" + (dir / "points.tsv") + "' '" +
+                              (sharedData() / "photos").string() + "' '" + work + "' --folds 2 --ferrow '" +
+                              FERROW_PATH + "' >'" + (dir / "out") + "' 2>'" + (dir / "err") + "'";
+  ASSERT_EQ(run(command), 0) << readFile(dir / "err");
+  const std::string progress = readFile(dir / "err");
+  EXPECT_EQ(countOf(progress, ": prepared,"), 5) << progress;
+  EXPECT_GE(countOf(progress, "gc_colosseum.jpg region"), 1) << progress;
+  EXPECT_NE(progress.find("left out: its points disagree (building"), std::string::npos) << progress;
+  const std::string table = readFile(dir / "out");
+  EXPECT_NE(table.find("overall top-1 accuracy"), std::string::npos) << table;
+
+  // The concept list names exactly the concepts of labelled regions; each
+  // has a model that loads and its group scaling.
+  const std::vector<std::string> concepts = classification::readConceptList(work + "/conf/concepts.txt");
+  EXPECT_EQ(std::set<std::string>(concepts.begin(), concepts.end()),
+            (std::set<std::string>{"sky", "vegetation", "building", "animal"}));
+  for (const std::string& name : concepts) {
+    const std::string model = work + "/conf/SVMtrainingModels/trainingModels_" + name + ".txt";
+    EXPECT_TRUE(svm_tools::ConceptSvm::load(model).hasProbabilities()) << name;
+    EXPECT_NO_THROW(svm_tools::readGroupScaling(svm_tools::scalingPathFor(model))) << name;
+    EXPECT_NE(table.find(name), std::string::npos) << table;
+  }
+
+  ASSERT_EQ(run(command), 0) << readFile(dir / "err");
+  EXPECT_EQ(countOf(readFile(dir / "err"), ": reused,"), 5);
+  EXPECT_EQ(readFile(dir / "out"), table);
+}
+
+}  // namespace
