@@ -6,6 +6,7 @@
 // iteration runs the whole core, texture vectors included.
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
