@@ -13,7 +13,7 @@ constexpr int kHalfColumns = kN / 2 + 1;
 
 }  // namespace
 
-Fft128::Fft128() {
+Fft128::Fft128() : rows_(static_cast<std::size_t>(kN * kHalfColumns)) {
   for (int k = 0; k < kN / 2; ++k) {
     const double angle = -2.0 * std::numbers::pi * k / kN;
     twiddles_[static_cast<std::size_t>(k)] = Complex{std::cos(angle), std::sin(angle)};
@@ -56,12 +56,16 @@ void Fft128::transform(Complex* data) const {
 // F(128 - u, 128 - v) is the conjugate of F(u, v), so only columns 0..64 are
 // transformed and the rest of the power spectrum is mirrored.
 void Fft128::addPowerSpectrum(const std::vector<double>& grid, const std::array<bool, kN>& rowUsed,
-                              std::vector<double>& power) const {
-  std::vector<Complex> rows(static_cast<std::size_t>(kN * kHalfColumns));  // [y][u], u <= 64
+                              std::vector<double>& power) {
+  std::vector<Complex>& rows = rows_;  // [y][u], u <= 64
   std::array<int, kN> used{};
   int usedCount = 0;
-  for (int y = 0; y < kN; ++y)
-    if (rowUsed[static_cast<std::size_t>(y)]) used[static_cast<std::size_t>(usedCount++)] = y;
+  for (int y = 0; y < kN; ++y) {
+    if (rowUsed[static_cast<std::size_t>(y)])
+      used[static_cast<std::size_t>(usedCount++)] = y;
+    else
+      std::fill(rows.begin() + y * kHalfColumns, rows.begin() + (y + 1) * kHalfColumns, Complex{});
+  }
 
   std::array<Complex, kN> z;
   for (int i = 0; i < usedCount; i += 2) {

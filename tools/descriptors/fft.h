@@ -24,13 +24,14 @@ class Fft128 {
   void transform(Complex* data) const;
 
   // Adds |F(u, v)|^2 of the real grid f (f[y * 128 + x]) to power[v * 128 + u].
-  // Rows flagged false in `rowUsed` must be all zero; they are skipped.
+  // Rows flagged false in `rowUsed` count as zero and are not read.
   void addPowerSpectrum(const std::vector<double>& grid, const std::array<bool, kSize>& rowUsed,
-                        std::vector<double>& power) const;
+                        std::vector<double>& power);
 
  private:
   std::array<Complex, kSize / 2> twiddles_;  // e^(-2 pi i k / 128)
   std::array<int, kSize> reversed_;          // bit-reversed index
+  std::vector<Complex> rows_;                // the row spectra, columns 0..64, kept between calls
 };
 
 }  // namespace descriptors

@@ -25,6 +25,9 @@ double reduceDegrees(double x) {
   return r;
 }
 
+// Channel weights below this are left out of the sums.
+constexpr double kSmallestWeight = 1e-30;
+
 int roundHalfUp(double v) { return static_cast<int>(std::floor(v + 0.5)); }
 
 int quantiseEnergy(double v) {
@@ -54,18 +57,20 @@ TextureFilterBank::TextureFilterBank() : radius_(kCells) {
     const double radialSpread = (0.5 / std::pow(2.0, band)) / kHalfMaximumWidth;
     for (int orientation = 0; orientation < kOrientations; ++orientation) {
       const double direction = 30.0 * orientation;
-      std::vector<double>& table = weights_[static_cast<std::size_t>(band * kOrientations + orientation)];
-      table.resize(kCells);
-      double sum = 0.0;
+      Channel& channel = channels_[static_cast<std::size_t>(band * kOrientations + orientation)];
+      channel.cells.reserve(kCells);
+      channel.weights.reserve(kCells);
       for (std::size_t cell = 0; cell < static_cast<std::size_t>(kCells); ++cell) {
         const double dt = reduceDegrees(angle[cell] - direction + 90.0) - 90.0;
         const double dr = radius_[cell] - centre;
         const double g =
             std::exp(-dr * dr / (2 * radialSpread * radialSpread) - dt * dt / (2 * angularSpread * angularSpread));
-        table[cell] = g * g;
-        sum += table[cell];
+        const double weight = g * g;
+        channel.weightSum += weight;
+        if (weight < kSmallestWeight) continue;
+        channel.cells.push_back(static_cast<std::uint16_t>(cell));
+        channel.weights.push_back(weight);
       }
-      weightSums_[static_cast<std::size_t>(band * kOrientations + orientation)] = sum;
     }
   }
 }
@@ -105,7 +110,7 @@ void measureStatistics(const imaging::ColourImage& image, const imaging::GreyIma
 // 128 x 128 tiles of its bounding box. Pixels outside the region, and
 // positions past the image, count as zero.
 std::vector<double> powerSpectrum(const imaging::ColourImage& image, const imaging::GreyImage& labels,
-                                  const Region& region, double mean, const Fft128& fft) {
+                                  const Region& region, double mean, Fft128& fft) {
   std::vector<double> power(kCells, 0.0);
   std::vector<double> grid(kCells);
   const std::uint8_t label = static_cast<std::uint8_t>(region.label);
@@ -142,7 +147,7 @@ std::vector<TextureMeasures> measureTexture(const imaging::ColourImage& image, c
                                             const std::vector<Region>& regions, const TextureFilterBank& bank) {
   std::vector<TextureMeasures> measures(regions.size());
   measureStatistics(image, labels, regions, measures);
-  const Fft128 fft;
+  Fft128 fft;
   std::vector<double> weighted(kCells);
   for (std::size_t j = 0; j < regions.size(); ++j) {
     if (regions[j].empty()) continue;
@@ -152,13 +157,14 @@ std::vector<TextureMeasures> measureTexture(const imaging::ColourImage& image, c
     for (std::size_t cell = 0; cell < static_cast<std::size_t>(kCells); ++cell)
       weighted[cell] = bank.radius()[cell] * power[cell] / norm;
     for (int channel = 0; channel < kTextureChannels; ++channel) {
-      const std::vector<double>& w = bank.weights(channel);
+      const TextureFilterBank::Channel& filter = bank.channel(channel);
+      const std::size_t size = filter.cells.size();
       double energy = 0.0;
-      for (std::size_t cell = 0; cell < static_cast<std::size_t>(kCells); ++cell) energy += w[cell] * weighted[cell];
-      const double average = energy / bank.weightSum(channel);
+      for (std::size_t k = 0; k < size; ++k) energy += filter.weights[k] * weighted[filter.cells[k]];
+      const double average = energy / filter.weightSum;
       double spread = 0.0;
-      for (std::size_t cell = 0; cell < static_cast<std::size_t>(kCells); ++cell) {
-        const double d = w[cell] * (weighted[cell] - average);
+      for (std::size_t k = 0; k < size; ++k) {
+        const double d = filter.weights[k] * (weighted[filter.cells[k]] - average);
         spread += d * d;
       }
       measures[j].energy[static_cast<std::size_t>(channel)] = energy;

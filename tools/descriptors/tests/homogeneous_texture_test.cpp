@@ -42,7 +42,7 @@ Block textureBlock(int average, int deviation, const std::vector<int>& energies,
 TEST(Fft128, TransformsAgreeWithTheDefinition) {
   std::mt19937 random(7);
   std::uniform_real_distribution<double> value(-100.0, 100.0);
-  const Fft128 fft;
+  Fft128 fft;
 
   std::array<Complex, 128> sequence;
   for (Complex& c : sequence) c = Complex{value(random), value(random)};
