@@ -1,7 +1,7 @@
 #include "tools/descriptors/xml_writer.h"
 
 #include <cstdio>
-#include <memory>
+#include <filesystem>
 
 #include "imaging/failure.h"
 
@@ -75,7 +75,10 @@ void writeFileReplacing(const std::string& path, const std::string& bytes) {
     std::remove(temporary.c_str());
     imaging::fail("failure in closing file " + path);
   }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+  // Replaces an existing file on every platform, unlike std::rename on Windows.
+  std::error_code error;
+  std::filesystem::rename(temporary, path, error);
+  if (error) {
     std::remove(temporary.c_str());
     imaging::failUser("cannot replace " + path + " with the new descriptor file");
   }
