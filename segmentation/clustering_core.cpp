@@ -209,6 +209,9 @@ int Clustering::run(int maxAreaNum, int& smallRegionCounter) {
 
 int clusterReducedImage(const imaging::TripleImage& lab, imaging::IntMap& labels, bool useTexture, int ldc,
                         int maxAreaNum, int& smallRegionCounter, Log& log) {
+  if (labels.width() != lab.width() || labels.height() != lab.height())
+    labels = imaging::IntMap(lab.width(), lab.height());
+  if (lab.width() < 1 || lab.height() < 1) return 0;
   Clustering clustering(lab, labels, useTexture, ldc, log);
   return clustering.run(maxAreaNum, smallRegionCounter);
 }

@@ -8,8 +8,9 @@
 namespace segmentation {
 
 // Clusters `lab` (Hr x Wr) in colour, texture (when useTexture) and position.
-// `labels` must already be Hr x Wr; on return it holds 1..n, every region
-// 4-connected, n <= maxAreaNum (which must be at least 1). Returns n.
+// On return `labels` is Hr x Wr (resized if it was not) and holds 1..n,
+// every region 4-connected, n <= maxAreaNum (which must be at least 1).
+// Returns n; an empty image has no regions (0, nothing printed).
 // `ldc` is the number of texture levels (2..4). `smallRegionCounter` is
 // advanced by the number of extra components found after the last pass.
 // `lab` is left as it is: the texture-adaptive smoothing works on a copy.

@@ -205,6 +205,14 @@ TEST(ClusteringCore, MaxAreaNumLimitsTheRegions) {
   }
 }
 
+TEST(ClusteringCore, EmptyImageHasNoRegions) {
+  segmentation::Log log;
+  imaging::IntMap labels;
+  int smallRegions = 0;
+  EXPECT_EQ(clusterReducedImage(imaging::TripleImage(0, 0), labels, true, 2, 10, smallRegions, log), 0);
+  EXPECT_EQ(log.text(), "");
+}
+
 struct TinyCase {
   int width, height, ldc;
   bool texture;
