@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -38,6 +38,36 @@ RunResult runZorvik(const TempDir& dir, const std::string& arguments) {
   result.output = readFile(dir / "zorvik.out");
   result.errors = readFile(dir / "zorvik.err");
   return result;
+}
+
+// The number at the start of the line that ends with `text` (the first
+// such line), or -1.
+int numberBefore(const std::string& output, const std::string& text) {
+  const std::size_t at = output.find(text);
+  if (at == std::string::npos) return -1;
+  const std::size_t lineStart = output.rfind('\n', at);
+  const std::size_t first = lineStart == std::string::npos ? 0 : lineStart + 1;
+  return std::atoi(output.substr(first, at - first).c_str());
+}
+
+// The region count of the report's " region_number: " line, or -1.
+int reportedRegions(const std::string& output) {
+  const std::string mark = " region_number: \n";
+  const std::size_t at = output.find(mark);
+  return at == std::string::npos ? -1 : std::atoi(output.c_str() + at + mark.size());
+}
+
+// Every run of digits and points replaced by '#'.
+std::string figuresMasked(const std::string& text) {
+  std::string masked;
+  for (const char c : text) {
+    const bool figure = std::isdigit(static_cast<unsigned char>(c)) || c == '.';
+    if (!figure)
+      masked += c;
+    else if (masked.empty() || masked.back() != '#')
+      masked += '#';
+  }
+  return masked;
 }
 
 std::string ppm(int width, int height, const std::vector<std::uint8_t>& raster) {
@@ -119,10 +149,14 @@ TEST(Zorvik, TwoRegionImageGivesAnExactLabelFileAndTheRunReport) {
                                0),
               0u)
         << run.output;
-    const std::regex ending(
-        "2 final regions\n region_number: \n2   [ 0-9]{6}\\.[0-9]{3} seconds total\n"
-        "[ 0-9]{3}\\.[0-9]{6} seconds average for feature extraction\n[0-9]+\\.000000 small region average\n$");
-    EXPECT_TRUE(std::regex_search(run.output, ending)) << run.output;
+    // Three blanks after the count, then the total time on the same line.
+    const std::string ending =
+        "# final regions\n region_number: \n#        # seconds total\n  # seconds average for feature extraction\n"
+        "# small region average\n";
+    const std::string masked = figuresMasked(run.output);
+    ASSERT_GE(masked.size(), ending.size()) << run.output;
+    EXPECT_EQ(masked.substr(masked.size() - ending.size()), ending) << run.output;
+    EXPECT_EQ(reportedRegions(run.output), 2);
   }
 }
 
@@ -157,9 +191,8 @@ TEST(Zorvik, TinyImagesGiveAValidLabelFile) {
     writeFile(dir / "tiny.ppm", ppm(width, height, raster));
     const RunResult run = runZorvik(dir, ". . tiny 8 2 1 1 0 10");
     ASSERT_EQ(run.status, 0) << run.output << run.errors;
-    std::smatch match;
-    ASSERT_TRUE(std::regex_search(run.output, match, std::regex(" region_number: \n([0-9]+)   ")));
-    const int regions = std::stoi(match[1]);
+    const int regions = reportedRegions(run.output);
+    ASSERT_GE(regions, 1) << run.output;
     if (width < 8) {
       EXPECT_EQ(regions, 1);
     }
@@ -223,11 +256,11 @@ TEST(Zorvik, PhotoGivesConnectedRegionsNumberedWithoutGaps) {
   const RunResult run = runZorvik(dir, ". . photo 8 2 1 1 0 10");
   ASSERT_EQ(run.status, 0) << run.output << run.errors;
 
-  std::smatch match;
-  ASSERT_TRUE(std::regex_search(run.output, match, std::regex("\n([0-9]+) final regions\n")));
-  EXPECT_LE(std::stoi(match[1]), 10);
-  ASSERT_TRUE(std::regex_search(run.output, match, std::regex(" region_number: \n([0-9]+)   ")));
-  const int regions = std::stoi(match[1]);
+  const int clustered = numberBefore(run.output, " final regions\n");
+  EXPECT_GE(clustered, 1) << run.output;
+  EXPECT_LE(clustered, 10);
+  const int regions = reportedRegions(run.output);
+  ASSERT_GE(regions, 1) << run.output;
 
   const std::string file = readFile(dir / "photo.seg");
   const std::size_t headerEnd = file.find("\n255\n") + 5;
