@@ -129,28 +129,19 @@ imaging::TripleImage twoHalves(int width, int height) {
 // 18 (180 over the 5 x 5 window), level 2 gives -15, -30, -15 in columns
 // 16..18 (270): tex_max = sqrt(450). Its block is 21.2 from block (0, 0)
 // with texture, less than 0.4 x 60, so two seeds either way.
-TEST(ClusteringCore, TwoHalvesWithoutTexture) {
-  const CoreRun r = run(twoHalves(40, 30), false);
-  EXPECT_EQ(r.regions, 2);
-  EXPECT_EQ(r.log,
-            "initializing region centers ...\nW=5\ntex_max=21.213203\nmaximin= 2\ncontrast=60.000000\n"
-            "color_threshold=10.000000\nregions estimation via K mean algorithm ...\n"
-            "merge: area_num=2\ni=1, regions=2\n" +
-                cleanUpLog(2) + "2 final regions\n");
-  for (int i = 0; i < 30; ++i)
-    for (int j = 0; j < 40; ++j) ASSERT_EQ(r.labels[i][j], j < 20 ? 1 : 2) << i << "," << j;
-}
-
-TEST(ClusteringCore, TwoHalvesWithTexture) {
-  const CoreRun r = run(twoHalves(40, 30), true);
-  EXPECT_EQ(r.regions, 2);
-  EXPECT_EQ(r.log,
-            "initializing region centers ...\nW=5\ntex_max=21.213203\nmaximin= 2\ncontrast=60.000000\n"
-            "color_threshold=10.000000\nregions estimation via K mean algorithm ...\n"
-            "merge: area_num=2\ni=1, regions=2\n" +
-                cleanUpLog(2) + "2 final regions\n");
-  for (int i = 0; i < 30; ++i)
-    for (int j = 0; j < 40; ++j) ASSERT_EQ(r.labels[i][j], j < 20 ? 1 : 2) << i << "," << j;
+TEST(ClusteringCore, TwoHalvesWithAndWithoutTexture) {
+  for (bool texture : {false, true}) {
+    const CoreRun r = run(twoHalves(40, 30), texture);
+    EXPECT_EQ(r.regions, 2);
+    EXPECT_EQ(r.log,
+              "initializing region centers ...\nW=5\ntex_max=21.213203\nmaximin= 2\ncontrast=60.000000\n"
+              "color_threshold=10.000000\nregions estimation via K mean algorithm ...\n"
+              "merge: area_num=2\ni=1, regions=2\n" +
+                  cleanUpLog(2) + "2 final regions\n")
+        << texture;
+    for (int i = 0; i < 30; ++i)
+      for (int j = 0; j < 40; ++j) ASSERT_EQ(r.labels[i][j], j < 20 ? 1 : 2) << i << "," << j;
+  }
 }
 
 // Left half flat, right half a checkerboard of L* 20 / 80 (mean 50 like
