@@ -29,6 +29,7 @@ float textureEnergy(const double* texture, int textureLength) {
 
 void updateCentres(const imaging::TripleImage& lab, const imaging::IntMap& labels, const TextureField& texture,
                    CentreTable& centres, int regions) {
+  if (regions > centres.size()) centres.resize(regions);
   const int stride = centres.stride();
   const int textureLength = centres.textureLength();
   for (int r = 0; r < regions; ++r) std::fill(centres[r], centres[r] + stride, 0.0);

@@ -86,7 +86,8 @@ float textureEnergy(const double* texture, int textureLength);
 
 // Recomputes the first `regions` records from the label map: means of
 // L*a*b*, row, column and texture over each label's pixels, and the pixel
-// count. Pixels labelled 0 are skipped. A record with no pixels keeps zero
+// count; the table grows when it holds fewer records. Pixels labelled 0 are
+// skipped. A record with no pixels keeps zero
 // means and count 0.
 void updateCentres(const imaging::TripleImage& lab, const imaging::IntMap& labels, const TextureField& texture,
                    CentreTable& centres, int regions);
