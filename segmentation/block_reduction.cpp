@@ -50,12 +50,19 @@ imaging::ColourImage reduceBlocks(const imaging::ColourImage& full, int factor) 
 
 imaging::IntMap expandLabels(const imaging::IntMap& reduced, int fullWidth, int fullHeight, int factor) {
   imaging::IntMap full(fullWidth, fullHeight);
-  std::vector<int> blockColumn(static_cast<std::size_t>(fullWidth));
-  for (int column = 0; column < fullWidth; ++column) blockColumn[column] = blockOf(column, factor, reduced.width());
+  const int reducedWidth = reduced.width();
   for (int row = 0; row < fullHeight; ++row) {
-    const int* source = reduced[blockOf(row, factor, reduced.height())];
     int* target = full[row];
-    for (int column = 0; column < fullWidth; ++column) target[column] = source[blockColumn[column]];
+    const int blockRow = blockOf(row, factor, reduced.height());
+    if (row > 0 && blockOf(row - 1, factor, reduced.height()) == blockRow) {
+      std::copy(full[row - 1], full[row - 1] + fullWidth, target);  // same block row as the row above
+      continue;
+    }
+    const int* source = reduced[blockRow];
+    for (int column = 0; column < fullWidth; column += factor) {
+      const int block = blockOf(column, factor, reducedWidth);
+      std::fill(target + column, target + std::min(column + factor, fullWidth), source[block]);
+    }
   }
   return full;
 }
