@@ -47,20 +47,21 @@ struct Sums {
   double im[kRadialOrders][kAngularOrders][kLanes] = {};
 };
 
-// Adds `count` (at most kLanes) pixels of one row at offsets dx0, dx0 + 1, ...
-// and dy from the centre; rho = distance / radius. e^(-i theta) =
+// Adds `count` (at most kLanes) pixels of row y, from column x0 on, of the
+// region with centre c; rho = distance / radius. e^(-i theta) =
 // (dx - i dy) / distance, and its powers follow by repeated multiplication;
 // the radial functions are 1, 2 cos(pi rho) and 2 cos(2 pi rho).
-void addPixels(Sums& sums, double dx0, double dy, int count, double radius) {
+void addPixels(Sums& sums, int x0, int y, int count, const Centre& centre) {
+  const double dy = y - centre.y;
   double radial0[kLanes] = {};
   double radial1[kLanes] = {};
   double radial2[kLanes] = {};
   double stepRe[kLanes] = {};
   double stepIm[kLanes] = {};
   for (int lane = 0; lane < count; ++lane) {
-    const double dx = dx0 + lane;
+    const double dx = (x0 + lane) - centre.x;
     const double distance = std::sqrt(dx * dx + dy * dy);
-    const double c = std::cos(std::numbers::pi * (distance / radius));
+    const double c = std::cos(std::numbers::pi * (distance / centre.radius));
     radial0[lane] = 1.0;
     radial1[lane] = 2.0 * c;
     radial2[lane] = 2.0 * (2.0 * c * c - 1.0);
@@ -108,9 +109,8 @@ std::vector<ShapeMagnitudes> shapeMagnitudes(const imaging::GreyImage& labels, c
     for (int start = 0; start < labels.width();) {
       int end = start + 1;
       while (end < labels.width() && label[end] == label[start]) ++end;
-      const Centre& c = centres[label[start]];
       for (int x = start; x < end; x += kLanes)
-        addPixels(sums[label[start]], x - c.x, y - c.y, std::min(kLanes, end - x), c.radius);
+        addPixels(sums[label[start]], x, y, std::min(kLanes, end - x), centres[label[start]]);
       start = end;
     }
   }
