@@ -36,7 +36,8 @@ imaging::ColourImage readPixels(const ListedImage& image);
 // The label file next to the image; stops when its size differs from the image's.
 imaging::GreyImage readLabels(const ListedImage& image, int width, int height);
 
-// The selected descriptor of every region, in label order.
+// The selected descriptor of every region, in label order; `regions` are
+// those that findRegions gives for `labels`.
 std::vector<Block> computeDescriptor(DescriptorKind kind, const imaging::ColourImage& pixels,
                                      const imaging::GreyImage& labels, const std::vector<Region>& regions);
 
