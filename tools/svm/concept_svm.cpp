@@ -4,53 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 
-#ifdef _WIN32
-#include <io.h>
-#define dup _dup
-#define dup2 _dup2
-#define close _close
-#else
-#include <unistd.h>
-#endif
-
 #include "imaging/failure.h"
+#include "tools/svm/stream_redirection.h"
 
 namespace svm_tools {
 namespace {
 
 void printNothing(const char*) {}
-
-// libsvm reports its own complaints while loading a model on standard error;
-// we print one line of our own instead, so its lines are kept back.
-class QuietStandardError {
- public:
-  QuietStandardError() {
-    std::fflush(stderr);
-    saved_ = dup(2);
-    std::FILE* sink = std::fopen(kNullDevice, "w");
-    if (sink != nullptr) {
-      dup2(fileno(sink), 2);
-      std::fclose(sink);
-    }
-  }
-  ~QuietStandardError() {
-    std::fflush(stderr);
-    if (saved_ >= 0) {
-      dup2(saved_, 2);
-      close(saved_);
-    }
-  }
-  QuietStandardError(const QuietStandardError&) = delete;
-  QuietStandardError& operator=(const QuietStandardError&) = delete;
-
- private:
-#ifdef _WIN32
-  static constexpr const char* kNullDevice = "NUL";
-#else
-  static constexpr const char* kNullDevice = "/dev/null";
-#endif
-  int saved_ = -1;
-};
 
 // Appends the non-zero features of one row in libsvm's sparse form, ended by
 // the index -1.
@@ -129,7 +89,9 @@ ConceptSvm ConceptSvm::train(const std::vector<FeatureVector>& rows, const std::
 ConceptSvm ConceptSvm::load(const std::string& path) {
   ConceptSvm result;
   {
-    QuietStandardError quiet;
+    // libsvm explains on standard error why a model does not load; we print
+    // one line of our own instead.
+    StreamRedirection quiet(StreamRedirection::nullDevice(), StreamRedirection::ErrorOnly);
     result.model_.reset(svm_load_model(path.c_str()));
   }
   if (!result.model_) imaging::failUser("cannot load the SVM model " + path);

@@ -3,19 +3,11 @@
 #include <cstdio>
 #include <filesystem>
 
-#ifdef _WIN32
-#include <io.h>
-#define dup _dup
-#define dup2 _dup2
-#define close _close
-#else
-#include <unistd.h>
-#endif
-
 #include "imaging/failure.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "tools/svm/photo_regions.h"
+#include "tools/svm/stream_redirection.h"
 
 namespace svm_tools {
 namespace {
@@ -23,40 +15,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kLogFolder = "trainingLogs";
-
-// Sends standard output and standard error, and so those of every program
-// started meanwhile, into a file for as long as it lives.
-class OutputToFile {
- public:
-  explicit OutputToFile(const std::string& path) {
-    std::fflush(stdout);
-    std::fflush(stderr);
-    std::FILE* file = std::fopen(path.c_str(), "w");
-    if (file == nullptr) return;
-    savedOutput_ = dup(1);
-    savedError_ = dup(2);
-    dup2(fileno(file), 1);
-    dup2(fileno(file), 2);
-    std::fclose(file);
-  }
-  ~OutputToFile() {
-    std::fflush(stdout);
-    std::fflush(stderr);
-    restore(savedOutput_, 1);
-    restore(savedError_, 2);
-  }
-  OutputToFile(const OutputToFile&) = delete;
-  OutputToFile& operator=(const OutputToFile&) = delete;
-
- private:
-  static void restore(int saved, int target) {
-    if (saved < 0) return;
-    dup2(saved, target);
-    close(saved);
-  }
-  int savedOutput_ = -1;
-  int savedError_ = -1;
-};
 
 }  // namespace
 
@@ -80,10 +38,10 @@ bool preparePhoto(const std::string& ferrow, const std::string& sourceFolder, co
 
   int status = 0;
   {
-    OutputToFile log(kLogFolder + platform::kSeparator + fileName + ".log");
+    StreamRedirection log(kLogFolder + platform::kSeparator + fileName + ".log", StreamRedirection::OutputAndError);
     status = platform::runProgram({ferrow, imageFolder + fileName});
   }
-  if (status == -1) imaging::failUser("cannot start " + ferrow);
+  if (status == -1) throw ProgramMissing("cannot start " + ferrow + "\n", imaging::Stream::Error);
   return false;
 }
 

@@ -145,6 +145,8 @@ void collectPhoto(const Options& options, const PhotoPoints& photo, int number, 
       std::fprintf(stderr, "  %s: point %d,%d (line %d) lies outside the %dx%d label file\n", photo.image.c_str(),
                    point.x, point.y, point.line, regions.labels.width(), regions.labels.height());
     }
+  } catch (const ProgramMissing&) {
+    throw;
   } catch (const imaging::Failure& failure) {
     std::string reason = failure.what();
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) reason.pop_back();

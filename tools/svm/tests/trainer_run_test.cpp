@@ -93,4 +93,20 @@ TEST(TrainerRunTest, TrainsModelsFromPhotosAndReusesFerrowsResults) {
   EXPECT_EQ(readFile(dir / "out"), table);
 }
 
+TEST(TrainerRunTest, SkipsAMissingPhotoAndStopsWhenFerrowCannotStart) {
+  TempDir dir;
+  testing_support::writeFile(dir / "points.tsv", "nosuch.jpg\t1\t1\tsky\nthere.jpg\t1\t1\tsky\n");
+  testing_support::writeFile(dir / "there.jpg", "not really a photo");
+  std::filesystem::create_directory(dir / "work");
+  const std::string command = std::string("'") + TRAINER_PATH + "' '" + (dir / "points.tsv") + "' '" + dir.path().string() +
+                              "' '" + (dir / "work") + "' --ferrow '" + (dir / "no-ferrow") + "' >'" + (dir / "out") +
+                              "' 2>'" + (dir / "err") + "'";
+  EXPECT_EQ(run(command), 1);
+  const std::string error = readFile(dir / "err");
+  EXPECT_NE(error.find("[1/2] nosuch.jpg: skipped: cannot copy the photo"), std::string::npos) << error;
+  EXPECT_NE(error.find("cannot start " + (dir / "no-ferrow") + "\n"), std::string::npos) << error;
+  EXPECT_EQ(error.find("[2/2]"), std::string::npos) << error;
+  EXPECT_EQ(readFile(dir / "out"), "");
+}
+
 }  // namespace

@@ -1,0 +1,65 @@
+#include "tools/svm/stream_redirection.h"
+
+#include <cstdio>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace svm_tools {
+namespace {
+
+#ifdef _WIN32
+int duplicate(int descriptor) { return _dup(descriptor); }
+void duplicateOnto(int from, int to) { _dup2(from, to); }
+void closeDescriptor(int descriptor) { _close(descriptor); }
+#else
+int duplicate(int descriptor) { return dup(descriptor); }
+void duplicateOnto(int from, int to) { dup2(from, to); }
+void closeDescriptor(int descriptor) { close(descriptor); }
+#endif
+
+constexpr int kOutput = 1;
+constexpr int kError = 2;
+
+void restore(int saved, int target) {
+  if (saved < 0) return;
+  duplicateOnto(saved, target);
+  closeDescriptor(saved);
+}
+
+}  // namespace
+
+const char* StreamRedirection::nullDevice() {
+#ifdef _WIN32
+  return "NUL";
+#else
+  return "/dev/null";
+#endif
+}
+
+StreamRedirection::StreamRedirection(const std::string& path, Streams streams) {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  std::FILE* file = std::fopen(path.c_str(), "w");
+  if (file == nullptr) return;
+  const int target = fileno(file);
+  if (streams == OutputAndError) {
+    savedOutput_ = duplicate(kOutput);
+    duplicateOnto(target, kOutput);
+  }
+  savedError_ = duplicate(kError);
+  duplicateOnto(target, kError);
+  std::fclose(file);
+}
+
+StreamRedirection::~StreamRedirection() {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  restore(savedOutput_, kOutput);
+  restore(savedError_, kError);
+}
+
+}  // namespace svm_tools

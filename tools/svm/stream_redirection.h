@@ -1,0 +1,29 @@
+#pragma once
+// Sending the process's standard output and/or standard error, and so those
+// of every program it starts meanwhile, somewhere else for a while.
+
+#include <string>
+
+namespace svm_tools {
+
+class StreamRedirection {
+ public:
+  enum Streams { ErrorOnly, OutputAndError };
+
+  // Redirects to the file at `path` (replaced). When the file cannot be
+  // opened nothing is redirected.
+  StreamRedirection(const std::string& path, Streams streams);
+  // Restores the streams as they were.
+  ~StreamRedirection();
+  StreamRedirection(const StreamRedirection&) = delete;
+  StreamRedirection& operator=(const StreamRedirection&) = delete;
+
+  // The platform's file that swallows everything written to it.
+  static const char* nullDevice();
+
+ private:
+  int savedOutput_ = -1;
+  int savedError_ = -1;
+};
+
+}  // namespace svm_tools
