@@ -1,7 +1,6 @@
 #include "segmentation/run_driver.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <ctime>
@@ -18,10 +17,8 @@ namespace segmentation {
 namespace {
 
 // atoi's reading without its undefined overflow: leading blanks, a sign,
-// digits; anything else ends the number. Values beyond int saturate, which
-// every range check then refuses.
+// digits; anything else ends the number. Values beyond int saturate.
 int readInteger(const char* text) {
-  errno = 0;
   const long value = std::strtol(text, nullptr, 10);
   return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
 }
