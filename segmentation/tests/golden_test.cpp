@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -29,6 +30,8 @@ struct GoldenCase {
   std::string photo;      // file in the shared photos folder
   std::string arguments;  // the six numbers
 };
+
+void PrintTo(const GoldenCase& c, std::ostream* out) { *out << c.name << " (" << c.photo << " " << c.arguments << ")"; }
 
 std::vector<GoldenCase> readCases() {
   std::vector<GoldenCase> cases;
