@@ -116,14 +116,5 @@ TEST_F(CentreUpdate, UnlabelledPixelsAndEmptyRegionsChangeNothing) {
   EXPECT_EQ(centres[2][kCount], 1);
 }
 
-TEST_F(CentreUpdate, OnlyTheRequestedRecordsAreRecomputed) {
-  labels[0][0] = 2;
-  CentreTable centres(3, kLdc);
-  centres[2][kCount] = 42;  // beyond the region count: left alone
-  updateCentres(lab, labels, texture, centres, 2);
-  EXPECT_EQ(centres[1][kCount], 1);
-  EXPECT_EQ(centres[2][kCount], 42);
-}
-
 }  // namespace
 }  // namespace segmentation
