@@ -100,7 +100,7 @@ RegionLabelling labelRegions(const imaging::GreyImage& labels, const std::vector
     // At least two thirds of the points must agree; two concepts can never
     // both reach that share, so the winner is unique.
     if (3 * best >= 2 * total) {
-      result.labelled.push_back(LabelledRegion{region, winner, total, best});
+      result.labelled.push_back(LabelledRegion{region, winner, total, best, regionVotes});
     } else {
       result.leftOut.push_back(LeftOutRegion{region, regionVotes});
     }

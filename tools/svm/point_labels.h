@@ -38,6 +38,7 @@ struct LabelledRegion {
   std::string conceptName;
   int points = 0;     // points that fall in the region
   int agreeing = 0;   // of them, points of the winning concept
+  std::map<std::string, int> votes;  // concept -> points, the winner's included
 };
 
 struct LeftOutRegion {

@@ -122,12 +122,7 @@ void collectPhoto(const Options& options, const PhotoPoints& photo, int number, 
       if (region.region >= static_cast<int>(regions.features.size())) continue;
       collected.conceptOf.push_back(region.conceptName);
       std::vector<std::string> pointConcepts;
-      for (const LabelledPoint& point : photo.points) {
-        if (point.x < regions.labels.width() && point.y < regions.labels.height() &&
-            regions.labels[point.y][point.x] == region.region) {
-          pointConcepts.push_back(point.conceptName);
-        }
-      }
+      for (const auto& [name, count] : region.votes) pointConcepts.insert(pointConcepts.end(), count, name);
       collected.pointConceptsOf.push_back(std::move(pointConcepts));
       collected.photoOf.push_back(number);
       collected.features.push_back(regions.features[region.region]);

@@ -63,6 +63,7 @@ TEST(LabelRegionsTest, RegionsTakeTheirPointsConceptWhenTwoThirdsAgree) {
   EXPECT_EQ(labelling.labelled[1].conceptName, "water");
   EXPECT_EQ(labelling.labelled[1].points, 3);
   EXPECT_EQ(labelling.labelled[1].agreeing, 2);
+  EXPECT_EQ(labelling.labelled[1].votes, (std::map<std::string, int>{{"sky", 1}, {"water", 2}}));
 
   ASSERT_EQ(labelling.leftOut.size(), 2u);
   EXPECT_EQ(labelling.leftOut[0].region, 2);
