@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/plane_allocator.h"
+
 namespace imaging {
 
 template <typename T>
@@ -39,7 +41,7 @@ class Plane {
  private:
   int width_ = 0;
   int height_ = 0;
-  std::vector<T> data_;
+  std::vector<T, PlaneAllocator<T>> data_;
 };
 
 // Three planes of one size: channel 0 is red (or L*), 1 green (or a*),

@@ -72,26 +72,25 @@ ColourHeader readColourHeader(std::FILE* file, const std::string& path) {
   return header;
 }
 
-// Reads one raster row of `width` pixels into `bytes`, padding what the file
-// lacks with 255, and returns the samples as 0..255 values.
-void readRow(std::FILE* file, const ColourHeader& header, std::vector<std::uint8_t>& bytes,
-             std::vector<std::uint8_t>& samples) {
+// Reads one raster row of `width` pixels, padding what the file lacks with
+// 255, and returns its samples as 0..255 values: the bytes themselves for
+// one-byte samples, or `scaled` filled from two-byte samples.
+const std::uint8_t* readRow(std::FILE* file, const ColourHeader& header, std::vector<std::uint8_t>& bytes,
+                            std::vector<std::uint8_t>& scaled) {
   const bool wide = header.maxValue > 255;
   const std::size_t count = static_cast<std::size_t>(header.width) * 3;
   bytes.resize(wide ? 2 * count : count);
   const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
   std::fill(bytes.begin() + static_cast<std::ptrdiff_t>(got), bytes.end(), std::uint8_t{255});
-  samples.resize(count);
-  if (!wide) {
-    samples.assign(bytes.begin(), bytes.end());
-    return;
-  }
+  if (!wide) return bytes.data();
+  scaled.resize(count);
   const unsigned maxValue = static_cast<unsigned>(header.maxValue);
   for (std::size_t k = 0; k < count; ++k) {
     unsigned value = (static_cast<unsigned>(bytes[2 * k]) << 8) | bytes[2 * k + 1];
     if (value > maxValue) value = maxValue;
-    samples[k] = static_cast<std::uint8_t>((value * 255u + maxValue / 2) / maxValue);
+    scaled[k] = static_cast<std::uint8_t>((value * 255u + maxValue / 2) / maxValue);
   }
+  return scaled.data();
 }
 
 }  // namespace
@@ -110,14 +109,14 @@ ColourImage readColourImage(const std::string& path, int margin) {
   const int height = header.height - 2 * margin;
   ColourImage image(width, height);
   std::vector<std::uint8_t> bytes;
-  std::vector<std::uint8_t> samples;
+  std::vector<std::uint8_t> scaled;
   for (int row = 0; row < header.height; ++row) {
-    readRow(file.get(), header, bytes, samples);
+    const std::uint8_t* samples = readRow(file.get(), header, bytes, scaled);
     if (row < margin || row >= margin + height) continue;
     std::uint8_t* red = image[0][row - margin];
     std::uint8_t* green = image[1][row - margin];
     std::uint8_t* blue = image[2][row - margin];
-    const std::uint8_t* pixel = samples.data() + 3 * static_cast<std::size_t>(margin);
+    const std::uint8_t* pixel = samples + 3 * static_cast<std::size_t>(margin);
     for (int column = 0; column < width; ++column, pixel += 3) {
       red[column] = pixel[0];
       green[column] = pixel[1];
