@@ -3,23 +3,17 @@
 // programs ahead on PATH, collecting what it prints in files of a scratch
 // folder.
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "testing/test_files.h"
+#include "testing/program_run.h"
 
 namespace classifier_files {
 
-struct ProgramRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using testing_support::ProgramRun;
 
+// Quotes text for the stand-in shell scripts the tests write.
 inline std::string shellQuoted(const std::string& text) {
   std::string result = "'";
   for (char c : text) {
@@ -32,17 +26,9 @@ inline std::string shellQuoted(const std::string& text) {
 inline ProgramRun runIn(const std::filesystem::path& directory, const std::filesystem::path& pathPrefix,
                         const std::string& program, const std::vector<std::string>& arguments,
                         const std::filesystem::path& scratch) {
-  const std::filesystem::path out = scratch / "stdout";
-  const std::filesystem::path err = scratch / "stderr";
-  std::string command = "cd " + shellQuoted(directory.string()) + " && PATH=" + shellQuoted(pathPrefix.string()) +
-                        ":\"$PATH\" " + shellQuoted(program);
-  for (const std::string& argument : arguments) {
-    command += ' ';
-    command += shellQuoted(argument);
-  }
-  command += " >" + shellQuoted(out.string()) + " 2>" + shellQuoted(err.string());
-  const int status = std::system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, testing_support::readFile(out), testing_support::readFile(err)};
+  std::vector<std::string> words = {program};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  return testing_support::runProgramIn(directory, std::move(words), scratch, pathPrefix.string());
 }
 
 }  // namespace classifier_files

@@ -43,7 +43,7 @@ TEST(TamselEndToEnd, ClassifiesTheRegionsOfAPhotoFerrowPrepared) {
   const fs::path bin = root.path() / "bin";
   const ProgramRun layout =
       runIn(root.path(), bin, PROJECT_SOURCE_DIR "/scripts/layout", {build.string(), work.string()}, root.path());
-  ASSERT_EQ(layout.status, 0) << layout.err;
+  ASSERT_EQ(layout.status, 0) << layout.errors;
   fs::create_directories(work / "images/segmentationMasks");
   fs::copy_file(photo, work / "images/mountain.jpg");
   fs::create_directories(bin);
@@ -52,10 +52,10 @@ TEST(TamselEndToEnd, ClassifiesTheRegionsOfAPhotoFerrowPrepared) {
   writeFile(work / "conf/two.txt", "concepts=2;\nconcept=sky;\nconcept=rock;\n");
 
   const ProgramRun ferrow = runIn(work, bin, (build / "pipeline/Ferrow").string(), {"images/mountain.jpg"}, root.path());
-  ASSERT_EQ(ferrow.status, 0) << ferrow.out << ferrow.err;
+  ASSERT_EQ(ferrow.status, 0) << ferrow.output << ferrow.errors;
   const ProgramRun tamsel = runIn(work, bin, TAMSEL_PATH, {"images/mountain.jpg", "two.txt"}, root.path());
-  ASSERT_EQ(tamsel.status, 0) << tamsel.out << tamsel.err;
-  EXPECT_EQ(tamsel.out,
+  ASSERT_EQ(tamsel.status, 0) << tamsel.output << tamsel.errors;
+  EXPECT_EQ(tamsel.output,
             "\nSVM classifier\n\nProcessing image: mountain.jpg"
             "\nClassification procedure is finished\nResults are saved in folder \\output\n\n");
 

@@ -78,8 +78,8 @@ class TamselRun : public testing::Test {
   int run(const std::vector<std::string>& arguments = {"images/photo.jpg", "concepts.txt"}) {
     const std::set<std::string> before = files();
     const ProgramRun result = runIn(work_.path(), tools_.path() / "bin", TAMSEL_PATH, arguments, tools_.path());
-    out_ = result.out;
-    err_ = result.err;
+    out_ = result.output;
+    err_ = result.errors;
     const std::set<std::string> after = files();
     created_.clear();
     removed_.clear();
