@@ -8,6 +8,7 @@
 #include "classification/results_writer.h"
 #include "classification/test_data.h"
 #include "imaging/failure.h"
+#include "imaging/file.h"
 #include "imaging/label_reader.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -24,13 +25,6 @@ constexpr const char* kPredictor = "SVMpredictfuzzy";
 constexpr const char* kTestDataFile = "testDataFile.txt";
 constexpr const char* kPredictionFile = "output.txt";
 constexpr const char* kCannotWrite = "cannot write!!!!!!!!!!!!!!";
-
-struct FileCloser {
-  void operator()(std::FILE* file) const {
-    if (file != nullptr) std::fclose(file);
-  }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 // Where each descriptor's values go in a record, and how a value v is mapped:
 // (v - offset) / divisor, which takes the descriptor's range onto -1..1
@@ -114,7 +108,7 @@ void RegionSet::classifyRegions(const std::vector<std::string>& conceptNames) {
 }
 
 void RegionSet::writeTestData() const {
-  File file(std::fopen(kTestDataFile, "w"));
+  imaging::File file(std::fopen(kTestDataFile, "w"));
   if (!file) imaging::fail(kCannotWrite);
   for (const RegionRecord& record : regions_) {
     std::fputs("+1", file.get());
@@ -129,7 +123,7 @@ void RegionSet::runPredictor(const std::string& conceptName, int column) {
   // The concept name stays one argument whatever it holds.
   platform::runProgram({kPredictor, kTestDataFile, "./conf//SVMtrainingModels/trainingModels_" + conceptName + ".txt",
                         kPredictionFile});
-  File file(std::fopen(kPredictionFile, "r"));
+  imaging::File file(std::fopen(kPredictionFile, "r"));
   if (!file) imaging::fail(kCannotWrite);
   // One number per region, in region order, each held in single precision.
   for (int region = 0; region < confidences_.regions(); ++region) {
@@ -149,7 +143,7 @@ void RegionSet::runPredictor(const std::string& conceptName, int column) {
 }
 
 void RegionSet::writeResults() const {
-  File file(std::fopen(resultsPath(imageName_).c_str(), "w"));
+  imaging::File file(std::fopen(resultsPath(imageName_).c_str(), "w"));
   if (!file) imaging::fail(kCannotWrite);
   std::fputs(resultsDocument(conceptNames_, confidences_).c_str(), file.get());
 }

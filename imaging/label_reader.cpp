@@ -7,17 +7,11 @@
 #include <memory>
 
 #include "imaging/failure.h"
+#include "imaging/file.h"
 #include "imaging/pnm.h"
 
 namespace imaging {
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* file) const {
-    if (file != nullptr) std::fclose(file);
-  }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 constexpr std::size_t kMaxTokenLength = 19;
 
@@ -77,7 +71,7 @@ GreyImage readLabelFile(const std::string& path) {
     const std::size_t got = std::fread(labels.data(), 1, labels.size(), file.get());
     std::fill(labels.data() + got, labels.data() + labels.size(), std::uint8_t{255});
   }
-  if (std::fclose(file.release()) != 0) fail("failure in closing file " + path);
+  closeOrFail(std::move(file), path);
   return labels;
 }
 

@@ -6,26 +6,11 @@
 #include <vector>
 
 #include "imaging/failure.h"
+#include "imaging/file.h"
 
 namespace imaging {
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* file) const {
-    if (file != nullptr) std::fclose(file);
-  }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-File openOrFail(const std::string& path, const char* mode) {
-  File file(std::fopen(path.c_str(), mode));
-  if (!file) fail("failure in opening file " + path + "\n");
-  return file;
-}
-
-void closeOrFail(File file, const std::string& path) {
-  if (std::fclose(file.release()) != 0) fail("failure in closing file " + path);
-}
 
 constexpr std::size_t kMaxTokenLength = 19;
 
@@ -136,8 +121,7 @@ void writeGreyImage(const std::string& path, const GreyImage& image) {
   const std::string header = greyImageHeader(image.width(), image.height());
   bool written = std::fwrite(header.data(), 1, header.size(), file.get()) == header.size();
   if (written && !image.empty()) written = std::fwrite(image.data(), 1, image.size(), file.get()) == image.size();
-  if (!written) fail("failure in closing file " + path);
-  closeOrFail(std::move(file), path);
+  closeOrFail(std::move(file), path, written);
 }
 
 void writeGreyImage(const std::string& path, const GreyImage& image, int margin) {

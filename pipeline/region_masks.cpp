@@ -6,19 +6,13 @@
 #include <vector>
 
 #include "imaging/failure.h"
+#include "imaging/file.h"
 #include "imaging/label_reader.h"
 #include "imaging/pnm.h"
 #include "platform/paths.h"
 
 namespace pipeline {
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* file) const {
-    if (file != nullptr) std::fclose(file);
-  }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string baseNameOf(const std::string& fileName) { return fileName.substr(0, fileName.find('.')); }
 
@@ -34,8 +28,7 @@ std::string maskPath(const std::string& directory, const std::string& fileName, 
 }
 
 void writeMask(const std::string& path, const imaging::IntMap& mask) {
-  File file(std::fopen(path.c_str(), "wb"));
-  if (!file) imaging::fail("failure in opening file " + path + "\n");
+  imaging::File file = imaging::openOrFail(path, "wb");
   const std::string header = imaging::greyImageHeader(mask.width(), mask.height());
   bool written = std::fwrite(header.data(), 1, header.size(), file.get()) == header.size();
   std::vector<std::uint8_t> row(static_cast<std::size_t>(mask.width()));
@@ -44,8 +37,7 @@ void writeMask(const std::string& path, const imaging::IntMap& mask) {
     for (std::size_t x = 0; x < row.size(); ++x) row[x] = static_cast<std::uint8_t>(values[x] & 0xff);
     written = std::fwrite(row.data(), 1, row.size(), file.get()) == row.size();
   }
-  // A write that falls short shows up at the latest when the file is closed.
-  if (std::fclose(file.release()) != 0 || !written) imaging::fail("failure in closing file " + path);
+  imaging::closeOrFail(std::move(file), path, written);
 }
 
 void writeRegionMasks(const imaging::GreyImage& labels, const std::string& directory, const std::string& fileName) {
