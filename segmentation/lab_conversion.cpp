@@ -6,6 +6,15 @@
 #include <cstdint>
 #include <stdexcept>
 
+// On x86-64 the row conversion is also built for AVX2 and chosen at run
+// time. Every step is element-wise IEEE arithmetic without fused
+// multiply-add, so both builds give the same values.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define LAB_CONVERSION_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define LAB_CONVERSION_CLONES
+#endif
+
 namespace segmentation {
 namespace {
 
@@ -66,7 +75,7 @@ Lab labOf(int red, int green, int blue) {
 }
 
 template <typename Out>
-void convertRowToLab(const std::uint8_t* red, const std::uint8_t* green, const std::uint8_t* blue, int count,
+LAB_CONVERSION_CLONES void convertRowToLab(const std::uint8_t* red, const std::uint8_t* green, const std::uint8_t* blue, int count,
                      Out* l, Out* a, Out* b, int offset) {
   for (int start = 0; start < count; start += kChunk) {
     const int n = std::min(kChunk, count - start);
