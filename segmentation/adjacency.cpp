@@ -54,24 +54,21 @@ int RegionPairs::largestPartnerBelow(int r) const {
 
 RegionPairs regionAdjacency(const imaging::IntMap& labels, int regions) {
   RegionPairs pairs(regions);
-  const auto inRange = [regions](int label) { return label >= 1 && label <= regions; };
+  const auto addInRange = [&pairs, regions](int a, int b) {
+    if (a >= 1 && a <= regions && b >= 1 && b <= regions) pairs.add(a - 1, b - 1);
+  };
   // Every 4-neighbourhood is a right or a down neighbour of one of its two
-  // pixels, so looking right and down covers all of them.
+  // pixels, so looking right and down covers all of them. Most neighbours
+  // hold the same label; only the differing ones are looked at further.
+  const int width = labels.width();
   for (int row = 0; row < labels.height(); ++row) {
     const int* line = labels[row];
-    const int* below = row + 1 < labels.height() ? labels[row + 1] : nullptr;
-    for (int column = 0; column < labels.width(); ++column) {
-      const int label = line[column];
-      if (!inRange(label)) continue;
-      if (column + 1 < labels.width()) {
-        const int right = line[column + 1];
-        if (right != label && inRange(right)) pairs.add(label - 1, right - 1);
-      }
-      if (below != nullptr) {
-        const int down = below[column];
-        if (down != label && inRange(down)) pairs.add(label - 1, down - 1);
-      }
-    }
+    for (int column = 0; column + 1 < width; ++column)
+      if (line[column] != line[column + 1]) addInRange(line[column], line[column + 1]);
+    if (row + 1 == labels.height()) break;
+    const int* below = labels[row + 1];
+    for (int column = 0; column < width; ++column)
+      if (line[column] != below[column]) addInRange(line[column], below[column]);
   }
   return pairs;
 }
