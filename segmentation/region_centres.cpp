@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace segmentation {
 
@@ -36,20 +37,26 @@ void updateCentres(const imaging::TripleImage& lab, const imaging::IntMap& label
 
   // Texture sums are accumulated in raster order, so the rounding of the
   // means does not depend on anything but the image.
+  const int summedTexture = texture.length() > 0 ? textureLength : 0;
   for (int row = 0; row < labels.height(); ++row) {
     const int* labelRow = labels[row];
+    const std::int32_t* l = lab[0][row];
+    const std::int32_t* a = lab[1][row];
+    const std::int32_t* b = lab[2][row];
     for (int column = 0; column < labels.width(); ++column) {
       const int label = labelRow[column];
       if (label < 1 || label > regions) continue;
       double* record = centres[label - 1];
-      record[kL] += lab[0][row][column];
-      record[kA] += lab[1][row][column];
-      record[kB] += lab[2][row][column];
+      record[kL] += l[column];
+      record[kA] += a[column];
+      record[kB] += b[column];
       record[kRow] += row;
       record[kColumn] += column;
       record[kCount] += 1;
-      const double* vector = texture.length() > 0 ? texture.at(row, column) : nullptr;
-      for (int k = 0; k < textureLength && vector != nullptr; ++k) record[kTexture + k] += vector[k];
+      if (summedTexture == 0) continue;
+      const double* vector = texture.at(row, column);
+      double* sums = record + kTexture;
+      for (int k = 0; k < summedTexture; ++k) sums[k] += vector[k];
     }
   }
   for (int r = 0; r < regions; ++r) {
