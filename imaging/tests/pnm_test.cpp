@@ -28,6 +28,9 @@ struct HeaderCase {
   int height;
 };
 
+// Cases print as their names in test listings.
+void PrintTo(const HeaderCase& c, std::ostream* os) { *os << c.name; }
+
 class ColourHeaderTest : public ::testing::TestWithParam<HeaderCase> {};
 
 TEST_P(ColourHeaderTest, ReadsSizeAndStartsRasterAfterHeader) {
@@ -92,6 +95,9 @@ struct RefusedCase {
   std::string bytes;
   int margin;
 };
+
+// Cases print as their names in test listings.
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
 
 class RefusedImageTest : public ::testing::TestWithParam<RefusedCase> {};
 

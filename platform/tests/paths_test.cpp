@@ -20,6 +20,9 @@ struct SplitCase {
   const char* baseName;
 };
 
+// Cases print readably in test listings.
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.argument; }
+
 class SplitImageArgument : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(SplitImageArgument, SplitsAtFirstSeparatorAndFirstDot) {

@@ -56,6 +56,9 @@ struct AbsorbCase {
   Rows expected;
 };
 
+// Cases print as their names in test listings.
+void PrintTo(const AbsorbCase& c, std::ostream* os) { *os << c.name; }
+
 class AppendAbsorbTest : public ::testing::TestWithParam<AbsorbCase> {};
 
 TEST_P(AppendAbsorbTest, MovesLabelsDownAndKeepsCentresCurrent) {

@@ -12,6 +12,9 @@ struct SizeCase {
   ReducedSize expected;
 };
 
+// Cases print readably in test listings.
+void PrintTo(const SizeCase& c, std::ostream* os) { *os << c.width << "x" << c.height << " by " << c.factor; }
+
 class ReducedSizes : public ::testing::TestWithParam<SizeCase> {};
 
 INSTANTIATE_TEST_SUITE_P(
@@ -92,6 +95,9 @@ imaging::IntMap numbered(int width, int height) {
 struct ExpansionCase {
   int width, height, factor;
 };
+
+// Cases print readably in test listings.
+void PrintTo(const ExpansionCase& c, std::ostream* os) { *os << c.width << "x" << c.height << " by " << c.factor; }
 
 class Expansion : public ::testing::TestWithParam<ExpansionCase> {};
 

@@ -161,6 +161,9 @@ struct RectangleCase {
   int expectedRegions;
 };
 
+// Cases print readably in test listings.
+void PrintTo(const RectangleCase& c, std::ostream* os) { *os << c.columns << "x" << c.rows; }
+
 class SmallRectangle : public ::testing::TestWithParam<RectangleCase> {};
 
 INSTANTIATE_TEST_SUITE_P(At2304, SmallRectangle,

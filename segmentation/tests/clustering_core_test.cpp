@@ -209,6 +209,9 @@ struct TinyCase {
   bool texture;
 };
 
+// Cases print readably in test listings.
+void PrintTo(const TinyCase& c, std::ostream* os) { *os << c.width << "x" << c.height << ", LDC " << c.ldc << (c.texture ? ", texture" : ""); }
+
 class TinyImages : public ::testing::TestWithParam<TinyCase> {};
 
 // Reduced images down to 1 x 1, and ones narrower than a block or the

@@ -22,6 +22,9 @@ struct RelabelCase {
   int count;
 };
 
+// Cases print as their names in test listings.
+void PrintTo(const RelabelCase& c, std::ostream* os) { *os << c.name; }
+
 class ComponentRelabelTest : public ::testing::TestWithParam<RelabelCase> {};
 
 TEST_P(ComponentRelabelTest, NumbersComponentsInRasterOrder) {

@@ -24,6 +24,9 @@ struct FinalCase {
   std::string log;
 };
 
+// Cases print as their names in test listings.
+void PrintTo(const FinalCase& c, std::ostream* os) { *os << c.name; }
+
 class FinalMergingTest : public ::testing::TestWithParam<FinalCase> {};
 
 TEST_P(FinalMergingTest, JoinsClosestPairsUntilEstimateFits) {

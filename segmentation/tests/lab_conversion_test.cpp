@@ -14,6 +14,9 @@ struct ColourCase {
   Lab expected;
 };
 
+// Cases print readably in test listings.
+void PrintTo(const ColourCase& c, std::ostream* os) { *os << "rgb " << c.red << " " << c.green << " " << c.blue; }
+
 class KnownColours : public ::testing::TestWithParam<ColourCase> {};
 
 // Black comes from L* = -16, pure green and blue from a* = -86.18 and

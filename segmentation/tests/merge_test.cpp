@@ -23,6 +23,9 @@ struct MergeCase {
   int count;
 };
 
+// Cases print as their names in test listings.
+void PrintTo(const MergeCase& c, std::ostream* os) { *os << c.name; }
+
 class MergeTest : public ::testing::TestWithParam<MergeCase> {};
 
 TEST_P(MergeTest, JoinsCloseNeighboursAndRenumbers) {

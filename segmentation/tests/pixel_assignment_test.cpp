@@ -94,6 +94,9 @@ struct RandomCase {
   bool duplicates;  // pairs of identical centres, so exact ties happen
 };
 
+// Cases print readably in test listings.
+void PrintTo(const RandomCase& c, std::ostream* os) { *os << c.width << "x" << c.height << ", " << c.regions << " regions"; }
+
 class AgreesWithDefinition : public ::testing::TestWithParam<RandomCase> {};
 
 // The search skips centres that cannot be nearest; it must still give

@@ -15,6 +15,9 @@ struct DistanceCase {
   float expected;
 };
 
+// Cases print as their names in test listings.
+void PrintTo(const DistanceCase& c, std::ostream* os) { *os << c.name; }
+
 class FeatureDistances : public ::testing::TestWithParam<DistanceCase> {};
 
 INSTANTIATE_TEST_SUITE_P(

@@ -45,6 +45,9 @@ struct Shape {
   int width, height, window, ldc;
 };
 
+// Cases print readably in test listings.
+void PrintTo(const Shape& c, std::ostream* os) { *os << c.width << "x" << c.height << ", window " << c.window << ", LDC " << c.ldc; }
+
 class FlatImage : public ::testing::TestWithParam<Shape> {};
 
 // Any size down to 1 x 1, also smaller than the border or the window: every

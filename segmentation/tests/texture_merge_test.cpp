@@ -22,6 +22,9 @@ struct TextureCase {
   int count;
 };
 
+// Cases print as their names in test listings.
+void PrintTo(const TextureCase& c, std::ostream* os) { *os << c.name; }
+
 class TextureMergeTest : public ::testing::TestWithParam<TextureCase> {};
 
 TEST_P(TextureMergeTest, MergesOnlyCloseStronglyTexturedPairs) {

@@ -158,6 +158,9 @@ struct BadInput {
   bool removeScaling;
 };
 
+// Cases print as their names in test listings.
+void PrintTo(const BadInput& c, std::ostream* os) { *os << c.name; }
+
 class PredictorBadInputTest : public PredictorTest, public ::testing::WithParamInterface<BadInput> {};
 
 TEST_P(PredictorBadInputTest, OneLineOnStandardErrorAndNoOutputFile) {
