@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 // On x86-64 the per-row routine is also built for AVX2 and chosen at run
@@ -171,9 +172,8 @@ struct Near {
 // Working arrays, allocated once per call.
 struct Scratch {
   std::vector<double> bound;  // per centre: squared lower bound
-  std::vector<int> candidate;  // centres passing the squared bound
-  std::vector<Near> near;      // centres not ruled out
-  explicit Scratch(int regions) : bound(regions), candidate(regions + 1), near(regions) {}
+  std::vector<Near> near;     // centres not ruled out (the guess may come twice)
+  explicit Scratch(int regions) : bound(regions), near(static_cast<std::size_t>(regions) + 1) {}
 };
 
 PIXEL_ASSIGNMENT_CLONES
@@ -182,7 +182,6 @@ void assignRow(const Context& c, int row, std::int32_t* labels, Scratch& s) {
   const int regions = c.regions;
   double* bound = s.bound.data();
   Near* near = s.near.data();
-  int* candidate = s.candidate.data();
 
   for (int j = 0; j < width; ++j) {
     const Pixel pixel{row,
@@ -201,16 +200,12 @@ void assignRow(const Context& c, int row, std::int32_t* labels, Scratch& s) {
     colourAndPositionBounds(c, pixel, bound);
     const double reach = guessDistance * (1 + kApproximation);
     const double limit = reach * reach * (1 + kBoundMargin);
-    int passed = 0;
-    for (int k = 0; k < regions; ++k) {
-      candidate[passed] = k;
-      passed += (bound[k] <= limit) & (k != guess);
-    }
+    bound[guess] = std::numeric_limits<double>::infinity();  // measured already
     int count = 0;
     double smallest = guessDistance;
     near[count++] = Near{guess, guessDistance};
-    for (int n = 0; n < passed; ++n) {
-      const int k = candidate[n];
+    for (int k = 0; k < regions; ++k) {
+      if (!(bound[k] <= limit)) continue;
       const double partial = colourAndPositionPart(c, pixel, k);
       if (partial > reach) continue;
       const double d = partial + texturePart(c, pixel, k);
