@@ -119,10 +119,16 @@ std::vector<RegionRecord> regionTable(const imaging::IntMap& labels, const imagi
   std::vector<std::int64_t> counts(static_cast<std::size_t>(regions) + 1, 0);
   for (int row = 0; row < labels.height(); ++row) {
     const int* label = labels[row];
+    const std::uint8_t* l = labBytes[0][row];
+    const std::uint8_t* a = labBytes[1][row];
+    const std::uint8_t* b = labBytes[2][row];
     for (int column = 0; column < labels.width(); ++column) {
       const int region = label[column];
       if (region < 1 || region > regions) continue;
-      for (int channel = 0; channel < 3; ++channel) sums[region][channel] += labBytes[channel][row][column];
+      std::array<std::int64_t, 3>& sum = sums[region];
+      sum[0] += l[column];
+      sum[1] += a[column];
+      sum[2] += b[column];
       ++counts[region];
     }
   }
