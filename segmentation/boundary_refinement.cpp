@@ -74,27 +74,55 @@ RegionHistograms::RegionHistograms(const imaging::ColourImage& labBytes, const i
   }
 }
 
+namespace {
+
+// The differing labels around one block, each once, in the order of their
+// first direction. A label met again in a later direction cannot win (only a
+// strictly higher likelihood replaces the choice), so it is weighed once.
+struct DistinctCandidates {
+  int count = 0;
+  std::array<int, kDirections> labels{};
+};
+
+DistinctCandidates distinctCandidates(const std::array<int, kDirections>& directions) {
+  DistinctCandidates distinct;
+  for (const int candidate : directions) {
+    if (candidate == 0) continue;
+    const auto end = distinct.labels.begin() + distinct.count;
+    if (std::find(distinct.labels.begin(), end, candidate) == end) distinct.labels[distinct.count++] = candidate;
+  }
+  return distinct;
+}
+
+}  // namespace
+
 void relabelByLikelihood(imaging::IntMap& labels, const imaging::ColourImage& labBytes,
                          const BlockNeighbours& neighbours, const RegionHistograms& histograms) {
   const int width = labels.width();
+  if (width < 1) return;
+  // The candidates of the blocks of one block row, made when the row starts.
+  std::vector<DistinctCandidates> rowCandidates(static_cast<std::size_t>(neighbours.blockColumnOf(width - 1)) + 1);
+  int candidatesRow = -1;
   for (int row = 0; row < labels.height(); ++row) {
     const int blockRow = neighbours.blockRowOf(row);
+    if (blockRow != candidatesRow) {
+      for (std::size_t q = 0; q < rowCandidates.size(); ++q)
+        rowCandidates[q] = distinctCandidates(neighbours.ofBlock(blockRow, static_cast<int>(q)));
+      candidatesRow = blockRow;
+    }
     int* label = labels[row];
     const std::uint8_t* l = labBytes[0][row];
     const std::uint8_t* a = labBytes[1][row];
     const std::uint8_t* b = labBytes[2][row];
     for (int column = 0; column < width; ++column) {
-      const int blockColumn = neighbours.blockColumnOf(column);
-      if (neighbours.interior(blockRow, blockColumn)) continue;
-      const std::array<int, kDirections>& candidates = neighbours.ofBlock(blockRow, blockColumn);
+      const DistinctCandidates& candidates = rowCandidates[neighbours.blockColumnOf(column)];
       float best = 0.0f;
       int chosen = 0;
-      for (const int candidate : candidates) {
-        if (candidate == 0) continue;
-        const float likelihood = histograms.likelihood(candidate, l[column], a[column], b[column]);
+      for (int k = 0; k < candidates.count; ++k) {
+        const float likelihood = histograms.likelihood(candidates.labels[k], l[column], a[column], b[column]);
         if (likelihood > best) {
           best = likelihood;
-          chosen = candidate;
+          chosen = candidates.labels[k];
         }
       }
       if (chosen != 0 && histograms.likelihood(label[column], l[column], a[column], b[column]) < best)
