@@ -76,19 +76,6 @@ void writeTestImage(const fs::path& folder, const std::string& base, int width, 
 const char* const kParameterFiles[] = {"RegionShape.par", "ScalColor.par", "HomogeneousTexture.par",
                                        "EdgeHistogram.par"};
 
-// One run of the program's work in this process: what main does.
-void extractInProcess(const std::string& parameterFile) {
-  using namespace descriptors;
-  const KindInfo& kind = kindInfo(readParameterFile(parameterFile));
-  const ListedImage image = readListFile("infiles.txt");
-  const imaging::ColourImage pixels = readPixels(image);
-  const imaging::GreyImage labels = readLabels(image, pixels.width(), pixels.height());
-  const std::vector<Region> regions = findRegions(labels);
-  const std::vector<Block> blocks = computeDescriptor(kind.kind, pixels, labels, regions);
-  writeFileReplacing(std::string(kind.outputFile),
-                     descriptorDocument(kind, regions, blocks, pixels.width(), pixels.height()));
-}
-
 void selectImage(const std::string& base) {
   std::ofstream("infiles.txt", std::ios::binary) << "./images/" << base << ".jpg";
 }
@@ -120,7 +107,7 @@ void registerImage(const std::string& base) {
     const std::string parameterFile = parfiles + "/" + name;
     benchmark::RegisterBenchmark(("InProcess/" + base + "/" + name).c_str(), [=](benchmark::State& state) {
       selectImage(base);
-      for (auto _ : state) extractInProcess(parameterFile);
+      for (auto _ : state) descriptors::extractDescriptor(parameterFile);
     })->Unit(benchmark::kMillisecond);
   }
   benchmark::RegisterBenchmark(

@@ -10,6 +10,7 @@
 #include "tools/descriptors/homogeneous_texture.h"
 #include "tools/descriptors/region_shape.h"
 #include "tools/descriptors/scalable_colour.h"
+#include "tools/descriptors/xml_writer.h"
 
 namespace descriptors {
 namespace {
@@ -76,6 +77,17 @@ std::vector<Block> computeDescriptor(DescriptorKind kind, const imaging::ColourI
       return edgeHistogram(pixels, labels, regions);
   }
   return {};
+}
+
+void extractDescriptor(const std::string& parameterFile) {
+  const KindInfo& kind = kindInfo(readParameterFile(parameterFile));
+  const ListedImage image = readListFile("infiles.txt");
+  const imaging::ColourImage pixels = readPixels(image);
+  const imaging::GreyImage labels = readLabels(image, pixels.width(), pixels.height());
+  const std::vector<Region> regions = findRegions(labels);
+  const std::vector<Block> blocks = computeDescriptor(kind.kind, pixels, labels, regions);
+  writeFileReplacing(std::string(kind.outputFile),
+                     descriptorDocument(kind, regions, blocks, pixels.width(), pixels.height()));
 }
 
 }  // namespace descriptors
