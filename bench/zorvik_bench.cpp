@@ -136,12 +136,19 @@ const LargeRun& largeRun() {
   return run;
 }
 
-void BM_StageRefinement4000x3000(benchmark::State& state) {
+// The prepared large run, or nothing (and the benchmark marked skipped) when
+// its photo or the converter is missing.
+const LargeRun* largeRunOrSkip(benchmark::State& state) {
   const LargeRun& run = largeRun();
-  if (run.full.width() == 0) {
-    state.SkipWithError("photo or convert missing");
-    return;
-  }
+  if (run.full.width() != 0) return &run;
+  state.SkipWithError("photo or convert missing");
+  return nullptr;
+}
+
+void BM_StageRefinement4000x3000(benchmark::State& state) {
+  const LargeRun* found = largeRunOrSkip(state);
+  if (found == nullptr) return;
+  const LargeRun& run = *found;
   for (auto _ : state) {
     state.PauseTiming();
     imaging::IntMap labels = run.expanded;
@@ -154,11 +161,9 @@ void BM_StageRefinement4000x3000(benchmark::State& state) {
 }
 
 void BM_StageRelabelPass4000x3000(benchmark::State& state) {
-  const LargeRun& run = largeRun();
-  if (run.full.width() == 0) {
-    state.SkipWithError("photo or convert missing");
-    return;
-  }
+  const LargeRun* found = largeRunOrSkip(state);
+  if (found == nullptr) return;
+  const LargeRun& run = *found;
   const imaging::ColourImage labBytes = segmentation::convertToLabBytes(run.full);
   const segmentation::BlockNeighbours neighbours(run.reduced, 8, run.full.width());
   for (auto _ : state) {
@@ -172,11 +177,9 @@ void BM_StageRelabelPass4000x3000(benchmark::State& state) {
 }
 
 void BM_StageComponents4000x3000(benchmark::State& state) {
-  const LargeRun& run = largeRun();
-  if (run.full.width() == 0) {
-    state.SkipWithError("photo or convert missing");
-    return;
-  }
+  const LargeRun* found = largeRunOrSkip(state);
+  if (found == nullptr) return;
+  const LargeRun& run = *found;
   for (auto _ : state) {
     state.PauseTiming();
     imaging::IntMap labels = run.expanded;
@@ -186,11 +189,9 @@ void BM_StageComponents4000x3000(benchmark::State& state) {
 }
 
 void BM_StageExpansion4000x3000(benchmark::State& state) {
-  const LargeRun& run = largeRun();
-  if (run.full.width() == 0) {
-    state.SkipWithError("photo or convert missing");
-    return;
-  }
+  const LargeRun* found = largeRunOrSkip(state);
+  if (found == nullptr) return;
+  const LargeRun& run = *found;
   for (auto _ : state) {
     imaging::IntMap labels = segmentation::expandLabels(run.reduced, run.full.width(), run.full.height(), 8);
     benchmark::DoNotOptimize(labels.data());
