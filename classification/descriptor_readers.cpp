@@ -7,7 +7,7 @@
 #include <iterator>
 #include <string_view>
 
-#include "imaging/failure.h"
+#include "platform/failure.h"
 
 namespace classification {
 namespace {
@@ -71,7 +71,7 @@ class DescriptorStream {
     return chunk.size() >= 4 && chunk[3] == 'D';
   }
 
-  [[noreturn]] void fail() const { imaging::fail("failure in reading file " + path_ + "\n"); }
+  [[noreturn]] void fail() const { platform::failStdoutExact("failure in reading file " + path_ + "\n"); }
 
  private:
   std::string path_;

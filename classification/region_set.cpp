@@ -7,8 +7,8 @@
 #include "classification/descriptor_readers.h"
 #include "classification/results_writer.h"
 #include "classification/test_data.h"
-#include "imaging/failure.h"
-#include "imaging/file.h"
+#include "platform/failure.h"
+#include "platform/file.h"
 #include "imaging/label_reader.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -73,7 +73,7 @@ RegionSet::RegionSet(std::string imageName, std::string imageFolder)
 std::string RegionSet::labelFilePath() const {
   const std::size_t dot = imageName_.find('.');
   if (dot == std::string::npos)
-    imaging::failUser("the image name \"" + imageName_ +
+    platform::failStderrLine("the image name \"" + imageName_ +
                       "\" has no dot, so the name of its label file (the part before the first dot) is unknown");
   return imageFolder_ + "segmentationMasks" + platform::kSeparator + imageName_.substr(0, dot) + ".seg";
 }
@@ -89,7 +89,7 @@ void RegionSet::loadDescriptors() {
     // Region j takes block j; a file with fewer blocks than regions cannot
     // describe the image.
     if (values.size() < perBlock * regions_.size())
-      imaging::fail("failure in reading file " + descriptorPath(imageName_, group.kind) + "\n");
+      platform::failStdoutExact("failure in reading file " + descriptorPath(imageName_, group.kind) + "\n");
     for (std::size_t region = 0; region < regions_.size(); ++region) {
       for (std::size_t i = 0; i < perBlock; ++i)
         regions_[region][group.position + i] = (values[perBlock * region + i] - group.offset) / group.divisor;
@@ -108,8 +108,8 @@ void RegionSet::classifyRegions(const std::vector<std::string>& conceptNames) {
 }
 
 void RegionSet::writeTestData() const {
-  imaging::File file(std::fopen(kTestDataFile, "w"));
-  if (!file) imaging::fail(kCannotWrite);
+  platform::File file(std::fopen(kTestDataFile, "w"));
+  if (!file) platform::failStdoutExact(kCannotWrite);
   for (const RegionRecord& record : regions_) {
     std::fputs("+1", file.get());
     std::fputs(formatFeatures(record).c_str(), file.get());
@@ -123,8 +123,8 @@ void RegionSet::runPredictor(const std::string& conceptName, int column) {
   // The concept name stays one argument whatever it holds.
   platform::runProgram({kPredictor, kTestDataFile, "./conf//SVMtrainingModels/trainingModels_" + conceptName + ".txt",
                         kPredictionFile});
-  imaging::File file(std::fopen(kPredictionFile, "r"));
-  if (!file) imaging::fail(kCannotWrite);
+  platform::File file(std::fopen(kPredictionFile, "r"));
+  if (!file) platform::failStdoutExact(kCannotWrite);
   // One number per region, in region order, each held in single precision.
   for (int region = 0; region < confidences_.regions(); ++region) {
     float confidence = 0.0f;
@@ -134,7 +134,7 @@ void RegionSet::runPredictor(const std::string& conceptName, int column) {
       file.reset();
       platform::removeFile(kPredictionFile);
       platform::removeFile(kTestDataFile);
-      imaging::fail(std::string("failure in reading file ") + kPredictionFile + "\n");
+      platform::failStdoutExact(std::string("failure in reading file ") + kPredictionFile + "\n");
     }
     confidences_.set(region, column, static_cast<double>(confidence));
   }
@@ -143,8 +143,8 @@ void RegionSet::runPredictor(const std::string& conceptName, int column) {
 }
 
 void RegionSet::writeResults() const {
-  imaging::File file(std::fopen(resultsPath(imageName_).c_str(), "w"));
-  if (!file) imaging::fail(kCannotWrite);
+  platform::File file(std::fopen(resultsPath(imageName_).c_str(), "w"));
+  if (!file) platform::failStdoutExact(kCannotWrite);
   std::fputs(resultsDocument(conceptNames_, confidences_).c_str(), file.get());
 }
 

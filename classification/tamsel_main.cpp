@@ -10,12 +10,12 @@
 
 #include "classification/concept_list.h"
 #include "classification/region_set.h"
-#include "imaging/failure.h"
+#include "platform/failure.h"
 #include "platform/paths.h"
 
 int main(int argc, char** argv) {
-  return imaging::runReportingFailures([&] {
-    if (argc < 3) imaging::failUser("usage: Tamsel <image directory>/<image file> <concept list name>");
+  return platform::runReportingFailures([&] {
+    if (argc < 3) platform::failStderrLine("usage: Tamsel <image directory>/<image file> <concept list name>");
 
     std::printf("\nSVM classifier\n");
     const platform::ImageArgument image = platform::splitImageArgument(argv[1]);

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "imaging/failure.h"
-#include "imaging/file.h"
+#include "platform/failure.h"
+#include "platform/file.h"
 #include "imaging/pnm.h"
 
 namespace imaging {
@@ -17,7 +17,7 @@ constexpr std::size_t kMaxTokenLength = 19;
 
 // A header that ends early or has an over-long token is reported like a file
 // that cannot be opened: the file is not a label file we can read.
-[[noreturn]] void failUnreadable(const std::string& path) { fail("failure in opening file " + path + "\n"); }
+[[noreturn]] void failUnreadable(const std::string& path) { platform::failStdoutExact("failure in opening file " + path + "\n"); }
 
 // The decimal value of the token's leading digits (after optional white space
 // and sign, as the C conversion reads them), 0 when there are none. Values too
@@ -36,7 +36,7 @@ std::int64_t leadingNumber(const std::string& token) {
 }  // namespace
 
 GreyImage readLabelFile(const std::string& path) {
-  File file(std::fopen(path.c_str(), "rb"));
+  platform::File file(std::fopen(path.c_str(), "rb"));
   if (!file) failUnreadable(path);
 
   std::string tokens[4];
@@ -60,10 +60,10 @@ GreyImage readLabelFile(const std::string& path) {
   const std::int64_t width = leadingNumber(tokens[1]);
   const std::int64_t height = leadingNumber(tokens[2]);
   if (width < 0 || height < 0)
-    failUser(path + ": the label file's width and height must not be negative (read \"" + tokens[1] + "\" and \"" +
+    platform::failStderrLine(path + ": the label file's width and height must not be negative (read \"" + tokens[1] + "\" and \"" +
              tokens[2] + "\")");
   if (width * height > kMaxPixels)
-    failUser(path + ": the label file has " + tokens[1] + " x " + tokens[2] + " pixels, more than the limit of " +
+    platform::failStderrLine(path + ": the label file has " + tokens[1] + " x " + tokens[2] + " pixels, more than the limit of " +
              std::to_string(kMaxPixels));
 
   GreyImage labels(static_cast<int>(width), static_cast<int>(height));
@@ -71,7 +71,7 @@ GreyImage readLabelFile(const std::string& path) {
     const std::size_t got = std::fread(labels.data(), 1, labels.size(), file.get());
     std::fill(labels.data() + got, labels.data() + labels.size(), std::uint8_t{255});
   }
-  closeOrFail(std::move(file), path);
+  platform::closeOrFail(std::move(file), path);
   return labels;
 }
 

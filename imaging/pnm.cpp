@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "imaging/failure.h"
-#include "imaging/file.h"
+#include "platform/failure.h"
+#include "platform/file.h"
 
 namespace imaging {
 namespace {
@@ -30,10 +30,10 @@ ColourHeader readColourHeader(std::FILE* file, const std::string& path) {
   int current = 0;
   while (current < 4) {
     int c = std::getc(file);
-    if (c == EOF) failUser(path + ": the file ends inside its header");
+    if (c == EOF) platform::failStderrLine(path + ": the file ends inside its header");
     if (c == '#') {
       while (c != EOF && c != '\n') c = std::getc(file);
-      if (c == EOF) failUser(path + ": the file ends inside its header");
+      if (c == EOF) platform::failStderrLine(path + ": the file ends inside its header");
       continue;
     }
     if (c == '\n' && tokens[current].empty()) continue;
@@ -41,7 +41,7 @@ ColourHeader readColourHeader(std::FILE* file, const std::string& path) {
       ++current;
       continue;
     }
-    if (tokens[current].size() == kMaxTokenLength) failUser(path + ": a header field is longer than 19 characters");
+    if (tokens[current].size() == kMaxTokenLength) platform::failStderrLine(path + ": a header field is longer than 19 characters");
     tokens[current].push_back(static_cast<char>(c));
   }
   ColourHeader header;
@@ -49,10 +49,10 @@ ColourHeader readColourHeader(std::FILE* file, const std::string& path) {
   header.height = std::atoi(tokens[2].c_str());
   header.maxValue = std::atoi(tokens[3].c_str());
   if (header.width <= 0 || header.height <= 0)
-    failUser(path + ": the header's width and height must be positive numbers (read \"" + tokens[1] + "\" and \"" +
+    platform::failStderrLine(path + ": the header's width and height must be positive numbers (read \"" + tokens[1] + "\" and \"" +
              tokens[2] + "\")");
   if (static_cast<std::int64_t>(header.width) * header.height > kMaxPixels)
-    failUser(path + ": the image has " + tokens[1] + " x " + tokens[2] + " pixels, more than the limit of " +
+    platform::failStderrLine(path + ": the image has " + tokens[1] + " x " + tokens[2] + " pixels, more than the limit of " +
              std::to_string(kMaxPixels));
   return header;
 }
@@ -83,11 +83,11 @@ const std::uint8_t* readRow(std::FILE* file, const ColourHeader& header, std::ve
 ColourImage readColourImage(const std::string& path) { return readColourImage(path, 0); }
 
 ColourImage readColourImage(const std::string& path, int margin) {
-  File file = openOrFail(path, "rb");
+  platform::File file = platform::openOrFail(path, "rb");
   const ColourHeader header = readColourHeader(file.get(), path);
-  if (margin < 0) failUser("the margin must not be negative (got " + std::to_string(margin) + ")");
+  if (margin < 0) platform::failStderrLine("the margin must not be negative (got " + std::to_string(margin) + ")");
   if (2 * static_cast<std::int64_t>(margin) >= header.width || 2 * static_cast<std::int64_t>(margin) >= header.height)
-    failUser(path + ": a margin of " + std::to_string(margin) + " leaves no pixels of the " +
+    platform::failStderrLine(path + ": a margin of " + std::to_string(margin) + " leaves no pixels of the " +
              std::to_string(header.width) + " x " + std::to_string(header.height) + " image");
 
   const int width = header.width - 2 * margin;
@@ -108,7 +108,7 @@ ColourImage readColourImage(const std::string& path, int margin) {
       blue[column] = pixel[2];
     }
   }
-  closeOrFail(std::move(file), path);
+  platform::closeOrFail(std::move(file), path);
   return image;
 }
 
@@ -117,11 +117,11 @@ std::string greyImageHeader(int width, int height) {
 }
 
 void writeGreyImage(const std::string& path, const GreyImage& image) {
-  File file = openOrFail(path, "wb");
+  platform::File file = platform::openOrFail(path, "wb");
   const std::string header = greyImageHeader(image.width(), image.height());
   bool written = std::fwrite(header.data(), 1, header.size(), file.get()) == header.size();
   if (written && !image.empty()) written = std::fwrite(image.data(), 1, image.size(), file.get()) == image.size();
-  closeOrFail(std::move(file), path, written);
+  platform::closeOrFail(std::move(file), path, written);
 }
 
 void writeGreyImage(const std::string& path, const GreyImage& image, int margin) {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/failure.h"
+#include "platform/failure.h"
 #include "pipeline/region_masks.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -58,15 +58,15 @@ ImageArgument acceptedImageArgument(int argc, char** argv) {
   const std::string example = std::string("images") + kSeparator + "photo.jpg";
   const std::string usage = std::string("usage: Ferrow <image folder>") + kSeparator +
                             "<image name>.<extension>, for example Ferrow " + example;
-  if (argc < 2) imaging::failUser("Ferrow needs the image to prepare; " + usage);
+  if (argc < 2) platform::failStderrLine("Ferrow needs the image to prepare; " + usage);
   const std::string argument = argv[1];
   const ImageArgument image = platform::splitImageArgument(argument);
   if (image.directory.empty())
-    imaging::failUser("\"" + argument + "\" names no image folder; " + usage);
+    platform::failStderrLine("\"" + argument + "\" names no image folder; " + usage);
   if (image.fileName.find(kSeparator) != std::string::npos)
-    imaging::failUser("\"" + argument + "\" lies below more than one folder; " + usage);
+    platform::failStderrLine("\"" + argument + "\" lies below more than one folder; " + usage);
   if (image.fileName.find('.') == std::string::npos)
-    imaging::failUser("\"" + argument + "\" has no extension; " + usage);
+    platform::failStderrLine("\"" + argument + "\" has no extension; " + usage);
   return image;
 }
 
@@ -84,10 +84,10 @@ void segment(const ImageArgument& image) {
 // The extractor learns the image from the list file: one line, no line end.
 void writeListFile(const ImageArgument& image) {
   std::FILE* file = std::fopen(kListFile.c_str(), "w");
-  if (file == nullptr) imaging::fail("cannot write!!!!!!!!!!!!!!");
+  if (file == nullptr) platform::failStdoutExact("cannot write!!!!!!!!!!!!!!");
   const std::string line = "./" + image.directory + image.fileName;
   const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
-  if (std::fclose(file) != 0 || !written) imaging::fail("cannot write!!!!!!!!!!!!!!");
+  if (std::fclose(file) != 0 || !written) platform::failStdoutExact("cannot write!!!!!!!!!!!!!!");
 }
 
 void extractDescriptors() {
@@ -109,7 +109,7 @@ void fileLabelFile(const ImageArgument& image) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return imaging::runReportingFailures([&] {
+  return platform::runReportingFailures([&] {
     const ImageArgument image = acceptedImageArgument(argc, argv);
     convertToPpm(image);
     segment(image);

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "imaging/failure.h"
-#include "imaging/file.h"
+#include "platform/failure.h"
+#include "platform/file.h"
 #include "imaging/label_reader.h"
 #include "imaging/pnm.h"
 #include "platform/paths.h"
@@ -28,7 +28,7 @@ std::string maskPath(const std::string& directory, const std::string& fileName, 
 }
 
 void writeMask(const std::string& path, const imaging::IntMap& mask) {
-  imaging::File file = imaging::openOrFail(path, "wb");
+  platform::File file = platform::openOrFail(path, "wb");
   const std::string header = imaging::greyImageHeader(mask.width(), mask.height());
   bool written = std::fwrite(header.data(), 1, header.size(), file.get()) == header.size();
   std::vector<std::uint8_t> row(static_cast<std::size_t>(mask.width()));
@@ -37,7 +37,7 @@ void writeMask(const std::string& path, const imaging::IntMap& mask) {
     for (std::size_t x = 0; x < row.size(); ++x) row[x] = static_cast<std::uint8_t>(values[x] & 0xff);
     written = std::fwrite(row.data(), 1, row.size(), file.get()) == row.size();
   }
-  imaging::closeOrFail(std::move(file), path, written);
+  platform::closeOrFail(std::move(file), path, written);
 }
 
 void writeRegionMasks(const imaging::GreyImage& labels, const std::string& directory, const std::string& fileName) {

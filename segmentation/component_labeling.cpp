@@ -5,7 +5,7 @@
 #include <limits>
 #include <vector>
 
-#include "imaging/failure.h"
+#include "platform/failure.h"
 
 namespace segmentation {
 
@@ -83,7 +83,7 @@ class SpanFill {
 // use, so scanned components are never met again.
 int temporaryLabel(int regions, int index) {
   const std::int64_t label = static_cast<std::int64_t>(regions) + 1 + index;
-  if (label > std::numeric_limits<std::int32_t>::max()) imaging::failUser("label map has too many regions to number");
+  if (label > std::numeric_limits<std::int32_t>::max()) platform::failStderrLine("label map has too many regions to number");
   return static_cast<int>(label);
 }
 

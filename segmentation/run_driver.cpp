@@ -6,7 +6,7 @@
 #include <ctime>
 #include <utility>
 
-#include "imaging/failure.h"
+#include "platform/failure.h"
 #include "imaging/pnm.h"
 #include "segmentation/block_reduction.h"
 #include "segmentation/boundary_refinement.h"
@@ -34,7 +34,7 @@ std::string usageText(const std::string& program) {
 
 RunSettings parseCommandLine(int argc, const char* const* argv) {
   const std::string program = argc > 0 && argv[0] != nullptr ? argv[0] : "Zorvik";
-  if (argc != 10) imaging::fail(usageText(program));
+  if (argc != 10) platform::failStdoutExact(usageText(program));
   RunSettings settings;
   settings.inputDirectory = argv[1];
   settings.outputDirectory = argv[2];
@@ -52,7 +52,7 @@ RunSettings parseCommandLine(int argc, const char* const* argv) {
   const bool inRange = settings.reductionFactor >= 1 && settings.reductionFactor <= 8 && settings.ldc >= 2 &&
                        settings.ldc <= 4 && (texture == 0 || texture == 1) && (refine == 0 || refine == 1) &&
                        settings.margin >= 0 && settings.maxAreaNum >= 1;
-  if (!inRange) imaging::fail(usageText(program));
+  if (!inRange) platform::failStdoutExact(usageText(program));
   return settings;
 }
 
@@ -60,7 +60,7 @@ long processMilliseconds() { return static_cast<long>(std::clock() / (CLOCKS_PER
 
 imaging::GreyImage labelFileBytes(const imaging::IntMap& labels, int largest) {
   if (largest > 255)
-    imaging::failUser("the segmentation has " + std::to_string(largest) +
+    platform::failStderrLine("the segmentation has " + std::to_string(largest) +
                       " regions; a label file holds at most 255, so none was written");
   imaging::GreyImage bytes(labels.width(), labels.height());
   const int* label = labels.data();

@@ -6,14 +6,14 @@
 
 #include <cstdio>
 
-#include "imaging/failure.h"
+#include "platform/failure.h"
 #include "segmentation/log.h"
 #include "segmentation/run_driver.h"
 #include "segmentation/run_memory.h"
 
 int main(int argc, char** argv) {
   segmentation::keepReleasedMemoryForReuse();
-  return imaging::runReportingFailures([&] {
+  return platform::runReportingFailures([&] {
     const long start = segmentation::processMilliseconds();
     const segmentation::RunSettings settings = segmentation::parseCommandLine(argc, argv);
     const segmentation::HeapGap heapGap =

@@ -10,7 +10,7 @@
 #include "classification/region_set.h"
 #include "classification/test_data.h"
 #include "classifier_files.h"
-#include "imaging/failure.h"
+#include "platform/failure.h"
 #include "testing/test_files.h"
 
 namespace {
@@ -27,8 +27,8 @@ template <typename Step>
 std::string failureOf(Step&& step) {
   try {
     step();
-  } catch (const imaging::Failure& failure) {
-    return (failure.stream() == imaging::Stream::Output ? "stdout: " : "stderr: ") + std::string(failure.what());
+  } catch (const platform::Failure& failure) {
+    return (failure.stream() == platform::Stream::Output ? "stdout: " : "stderr: ") + std::string(failure.what());
   }
   return "";
 }

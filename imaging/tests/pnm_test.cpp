@@ -2,15 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "imaging/failure.h"
+#include "platform/failure.h"
 #include "testing/test_files.h"
 
 namespace {
 
 using imaging::ColourImage;
-using imaging::Failure;
+using platform::Failure;
 using imaging::GreyImage;
-using imaging::Stream;
+using platform::Stream;
 using testing_support::readFile;
 using testing_support::TempDir;
 using testing_support::writeFile;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/failure.h"
+#include "platform/failure.h"
 #include "imaging/pnm.h"
 #include "segmentation/run_driver.h"
 #include "testing/test_files.h"
@@ -239,8 +239,8 @@ TEST(LabelFileBytes, MoreRegionsThanBytesCanNameAreRefused) {
   try {
     labelFileBytes(labels, 256);
     FAIL() << "256 regions were written";
-  } catch (const imaging::Failure& failure) {
-    EXPECT_EQ(failure.stream(), imaging::Stream::Error);
+  } catch (const platform::Failure& failure) {
+    EXPECT_EQ(failure.stream(), platform::Stream::Error);
     EXPECT_NE(std::string(failure.what()).find("256 regions"), std::string::npos) << failure.what();
   }
 }

@@ -3,7 +3,7 @@
 #include <array>
 #include <fstream>
 
-#include "imaging/failure.h"
+#include "platform/failure.h"
 
 namespace descriptors {
 namespace {
@@ -42,7 +42,7 @@ std::optional<DescriptorKind> kindNamed(std::string_view name) {
 
 DescriptorKind readParameterFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) imaging::fail("failure in opening file " + path + "\n");
+  if (!in) platform::failStdoutExact("failure in opening file " + path + "\n");
   std::string line;
   while (std::getline(in, line)) {
     const std::string_view text = trim(line);
@@ -51,7 +51,7 @@ DescriptorKind readParameterFile(const std::string& path) {
     if (equals == std::string_view::npos || trim(text.substr(0, equals)) != "Descriptor") continue;
     if (const auto kind = kindNamed(trim(text.substr(equals + 1)))) return *kind;
   }
-  imaging::fail("no descriptor named in " + path + "\n");
+  platform::failStdoutExact("no descriptor named in " + path + "\n");
 }
 
 }  // namespace descriptors

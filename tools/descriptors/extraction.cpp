@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "imaging/failure.h"
+#include "platform/failure.h"
 #include "imaging/label_reader.h"
 #include "imaging/pnm.h"
 #include "tools/descriptors/edge_histogram.h"
@@ -41,11 +41,11 @@ ListedImage splitListedImage(const std::string& line) {
 
 ListedImage readListFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) imaging::fail("failure in opening file " + path + "\n");
+  if (!in) platform::failStdoutExact("failure in opening file " + path + "\n");
   std::string line;
   std::getline(in, line);
   if (!line.empty() && line.back() == '\r') line.pop_back();
-  if (line.empty()) imaging::failUser(path + " names no image");
+  if (line.empty()) platform::failStderrLine(path + " names no image");
   return splitListedImage(line);
 }
 
@@ -53,14 +53,14 @@ imaging::ColourImage readPixels(const ListedImage& image) {
   const std::string ppm = image.ppmPath();
   if (canOpen(ppm)) return imaging::readColourImage(ppm);
   if (startsWithP6(image.path)) return imaging::readColourImage(image.path);
-  imaging::fail("failure in opening file " + ppm + "\n");
+  platform::failStdoutExact("failure in opening file " + ppm + "\n");
 }
 
 imaging::GreyImage readLabels(const ListedImage& image, int width, int height) {
   const std::string path = image.labelPath();
   imaging::GreyImage labels = imaging::readLabelFile(path);
   if (labels.width() != width || labels.height() != height)
-    imaging::fail("image and label file differ in size: " + path + "\n");
+    platform::failStdoutExact("image and label file differ in size: " + path + "\n");
   return labels;
 }
 

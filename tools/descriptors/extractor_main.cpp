@@ -6,13 +6,13 @@
 
 #include <string>
 
-#include "imaging/failure.h"
+#include "platform/failure.h"
 #include "tools/descriptors/extraction.h"
 
 int main(int argc, char** argv) {
-  return imaging::runReportingFailures([&] {
+  return platform::runReportingFailures([&] {
     if (argc != 3 || std::string(argv[1]) != "-p")
-      imaging::fail("usage: mpeg7DescriptorsExtraction -p <parameter file>\n");
+      platform::failStdoutExact("usage: mpeg7DescriptorsExtraction -p <parameter file>\n");
     descriptors::extractDescriptor(argv[2]);
     return 0;
   });

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "imaging/failure.h"
+#include "platform/failure.h"
 #include "tools/svm/stream_redirection.h"
 
 namespace svm_tools {
@@ -62,7 +62,7 @@ ConceptSvm ConceptSvm::train(const std::vector<FeatureVector>& rows, const std::
   parameter.weight = weights;
 
   if (const char* problemText = svm_check_parameter(&problem, &parameter)) {
-    imaging::failUser(std::string("cannot train the SVM: ") + problemText);
+    platform::failStderrLine(std::string("cannot train the SVM: ") + problemText);
   }
   bool positive = false;
   bool negative = false;
@@ -70,7 +70,7 @@ ConceptSvm ConceptSvm::train(const std::vector<FeatureVector>& rows, const std::
     positive = positive || label == +1;
     negative = negative || label == -1;
   }
-  if (!positive || !negative) imaging::failUser("cannot train the SVM: it needs examples of both classes");
+  if (!positive || !negative) platform::failStderrLine("cannot train the SVM: it needs examples of both classes");
 
   // The probability model is fitted on an internal cross-validation that
   // draws its folds from rand(); a fixed seed makes training repeatable.
@@ -94,13 +94,13 @@ ConceptSvm ConceptSvm::load(const std::string& path) {
     StreamRedirection quiet(StreamRedirection::nullDevice(), StreamRedirection::ErrorOnly);
     result.model_.reset(svm_load_model(path.c_str()));
   }
-  if (!result.model_) imaging::failUser("cannot load the SVM model " + path);
+  if (!result.model_) platform::failStderrLine("cannot load the SVM model " + path);
   const int type = svm_get_svm_type(result.model_.get());
   if ((type != C_SVC && type != NU_SVC) || svm_get_nr_class(result.model_.get()) != 2) {
-    imaging::failUser("the SVM model " + path + " is not a two-class classifier");
+    platform::failStderrLine("the SVM model " + path + " is not a two-class classifier");
   }
   result.findPositiveClass();
-  if (result.positiveIndex_ < 0) imaging::failUser("the SVM model " + path + " has no class labelled +1");
+  if (result.positiveIndex_ < 0) platform::failStderrLine("the SVM model " + path + " has no class labelled +1");
   return result;
 }
 
@@ -111,7 +111,7 @@ void ConceptSvm::findPositiveClass() {
 }
 
 void ConceptSvm::save(const std::string& path) const {
-  if (svm_save_model(path.c_str(), model_.get()) != 0) imaging::failUser("cannot write the SVM model " + path);
+  if (svm_save_model(path.c_str(), model_.get()) != 0) platform::failStderrLine("cannot write the SVM model " + path);
 }
 
 bool ConceptSvm::hasProbabilities() const { return svm_check_probability_model(model_.get()) != 0; }

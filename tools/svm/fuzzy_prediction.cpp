@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "imaging/failure.h"
+#include "platform/failure.h"
 #include "tools/svm/concept_svm.h"
 #include "tools/svm/group_scaling.h"
 #include "tools/svm/test_data.h"
@@ -16,7 +16,7 @@ namespace {
 void writeConfidences(const std::vector<double>& confidences, const std::string& temporary,
                       const std::string& output) {
   std::FILE* file = std::fopen(temporary.c_str(), "w");
-  if (file == nullptr) imaging::failUser("cannot write the output file " + output);
+  if (file == nullptr) platform::failStderrLine("cannot write the output file " + output);
   bool written = true;
   for (double confidence : confidences) written = std::fprintf(file, "%.6f\n", confidence) > 0 && written;
   written = std::fclose(file) == 0 && written;
@@ -24,7 +24,7 @@ void writeConfidences(const std::vector<double>& confidences, const std::string&
   if (written) std::filesystem::rename(temporary, output, error);
   if (!written || error) {
     std::filesystem::remove(temporary, error);
-    imaging::failUser("cannot write the output file " + output);
+    platform::failStderrLine("cannot write the output file " + output);
   }
 }
 

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "imaging/failure.h"
+#include "platform/failure.h"
 
 namespace svm_tools {
 
@@ -58,12 +58,12 @@ void writeGroupScaling(const std::string& path, const GroupScaling& scaling) {
         << ' ' << factor << '\n';
   }
   out.close();
-  if (!out) imaging::failUser("cannot write the group scaling file " + path);
+  if (!out) platform::failStderrLine("cannot write the group scaling file " + path);
 }
 
 GroupScaling readGroupScaling(const std::string& path) {
   std::ifstream in(path);
-  if (!in) imaging::failUser("cannot open the group scaling file " + path);
+  if (!in) platform::failStderrLine("cannot open the group scaling file " + path);
   GroupScaling scaling;
   std::size_t seen = 0;
   std::string line;
@@ -79,12 +79,12 @@ GroupScaling readGroupScaling(const std::string& path) {
     if (!parsed || seen >= kFeatureGroups.size() || name != kFeatureGroups[seen].name ||
         first != kFeatureGroups[seen].first || last != kFeatureGroups[seen].last ||
         !std::isfinite(factor) || factor <= 0.0) {
-      imaging::failUser("malformed group scaling file " + path + ": " + line);
+      platform::failStderrLine("malformed group scaling file " + path + ": " + line);
     }
     scaling.factors[seen++] = factor;
   }
   if (seen != kFeatureGroups.size()) {
-    imaging::failUser("group scaling file " + path + " does not list all four descriptor groups");
+    platform::failStderrLine("group scaling file " + path + " does not list all four descriptor groups");
   }
   return scaling;
 }

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "imaging/failure.h"
+#include "platform/failure.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "tools/svm/photo_regions.h"
@@ -23,7 +23,7 @@ void prepareWorkingFolders(const std::string& imageFolder) {
        {imageFolder + "segmentationMasks", std::string("descriptors"), std::string("output"), kLogFolder}) {
     std::error_code error;
     fs::create_directories(folder, error);
-    if (error) imaging::failUser("cannot create the folder " + folder + " in the working directory");
+    if (error) platform::failStderrLine("cannot create the folder " + folder + " in the working directory");
   }
 }
 
@@ -34,14 +34,14 @@ bool preparePhoto(const std::string& ferrow, const std::string& sourceFolder, co
   const fs::path source = fs::path(sourceFolder) / fileName;
   std::error_code error;
   fs::copy_file(source, imageFolder + fileName, fs::copy_options::overwrite_existing, error);
-  if (error) imaging::failUser("cannot copy the photo " + source.string() + ": " + error.message());
+  if (error) platform::failStderrLine("cannot copy the photo " + source.string() + ": " + error.message());
 
   int status = 0;
   {
     StreamRedirection log(kLogFolder + platform::kSeparator + fileName + ".log", StreamRedirection::OutputAndError);
     status = platform::runProgram({ferrow, imageFolder + fileName});
   }
-  if (status == -1) throw ProgramMissing("cannot start " + ferrow + "\n", imaging::Stream::Error);
+  if (status == -1) throw ProgramMissing("cannot start " + ferrow + "\n", platform::Stream::Error);
   return false;
 }
 

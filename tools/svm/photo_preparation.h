@@ -4,14 +4,14 @@
 
 #include <string>
 
-#include "imaging/failure.h"
+#include "platform/failure.h"
 
 namespace svm_tools {
 
 // Ferrow cannot be started at all: no photo can be prepared.
-class ProgramMissing : public imaging::Failure {
+class ProgramMissing : public platform::Failure {
  public:
-  using imaging::Failure::Failure;
+  using platform::Failure::Failure;
 };
 
 // Creates the folders the trainer fills when they are missing: the image

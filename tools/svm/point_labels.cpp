@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "imaging/failure.h"
+#include "platform/failure.h"
 
 namespace svm_tools {
 namespace {
@@ -40,7 +40,7 @@ bool usableConceptName(const std::string& name) {
 
 std::vector<LabelledPoint> readPointFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) imaging::failUser("cannot open the point file " + path);
+  if (!in) platform::failStderrLine("cannot open the point file " + path);
   std::vector<LabelledPoint> points;
   std::string line;
   int lineNumber = 0;
@@ -50,16 +50,16 @@ std::vector<LabelledPoint> readPointFile(const std::string& path) {
     if (line.empty() || line[0] == '#') continue;
     const std::string where = path + " line " + std::to_string(lineNumber);
     const std::vector<std::string> fields = splitTabs(line);
-    if (fields.size() != 4) imaging::failUser("expected image, x, y and concept separated by tabs in " + where);
+    if (fields.size() != 4) platform::failStderrLine("expected image, x, y and concept separated by tabs in " + where);
     LabelledPoint point;
     point.image = fields[0];
     point.conceptName = fields[3];
     point.line = lineNumber;
-    if (point.image.empty()) imaging::failUser("missing image name in " + where);
+    if (point.image.empty()) platform::failStderrLine("missing image name in " + where);
     if (!parseCoordinate(fields[1], point.x) || !parseCoordinate(fields[2], point.y)) {
-      imaging::failUser("coordinates must be whole numbers from 0 in " + where);
+      platform::failStderrLine("coordinates must be whole numbers from 0 in " + where);
     }
-    if (!usableConceptName(point.conceptName)) imaging::failUser("unusable concept name '" + point.conceptName + "' in " + where);
+    if (!usableConceptName(point.conceptName)) platform::failStderrLine("unusable concept name '" + point.conceptName + "' in " + where);
     points.push_back(std::move(point));
   }
   return points;

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "imaging/failure.h"
+#include "platform/failure.h"
 
 namespace svm_tools {
 namespace {
@@ -48,7 +48,7 @@ std::vector<std::string> splitWords(const std::string& line) {
 
 std::vector<FeatureVector> readTestData(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) imaging::failUser("cannot open the test data file " + path);
+  if (!in) platform::failStderrLine("cannot open the test data file " + path);
   std::vector<FeatureVector> rows;
   std::string line;
   long lineNumber = 0;
@@ -58,7 +58,7 @@ std::vector<FeatureVector> readTestData(const std::string& path) {
     const std::vector<std::string> words = splitWords(line);
     double label = 0.0;
     if (words.empty() || !parseNumber(words[0], label)) {
-      imaging::failUser("malformed test data in " + where + ": a line must start with a class label");
+      platform::failStderrLine("malformed test data in " + where + ": a line must start with a class label");
     }
     FeatureVector row(kFeatureCount, 0.0);
     long previous = 0;
@@ -69,33 +69,33 @@ std::vector<FeatureVector> readTestData(const std::string& path) {
       double value = 0.0;
       if (colon == std::string::npos || !parseIndex(word.substr(0, colon), index) ||
           !parseNumber(word.substr(colon + 1), value)) {
-        imaging::failUser("malformed test data in " + where + ": '" + word + "' is not <feature>:<value>");
+        platform::failStderrLine("malformed test data in " + where + ": '" + word + "' is not <feature>:<value>");
       }
       if (index < 1 || index > kFeatureCount) {
-        imaging::failUser("feature number " + std::to_string(index) + " out of range 1 to " +
+        platform::failStderrLine("feature number " + std::to_string(index) + " out of range 1 to " +
                           std::to_string(kFeatureCount) + " in " + where);
       }
       if (index <= previous) {
-        imaging::failUser("feature numbers do not increase in " + where + " at feature " + std::to_string(index));
+        platform::failStderrLine("feature numbers do not increase in " + where + " at feature " + std::to_string(index));
       }
       previous = index;
       row[index - 1] = value;
     }
     rows.push_back(std::move(row));
   }
-  if (in.bad()) imaging::failUser("cannot read the test data file " + path);
+  if (in.bad()) platform::failStderrLine("cannot read the test data file " + path);
   return rows;
 }
 
 void writeTestData(const std::string& path, const std::vector<FeatureVector>& rows) {
   std::FILE* file = std::fopen(path.c_str(), "w");
-  if (file == nullptr) imaging::failUser("cannot write the test data file " + path);
+  if (file == nullptr) platform::failStderrLine("cannot write the test data file " + path);
   for (const FeatureVector& row : rows) {
     std::fprintf(file, "+%1d", 1);
     for (std::size_t i = 0; i < row.size(); ++i) std::fprintf(file, " %d:%f", static_cast<int>(i) + 1, row[i]);
     std::fprintf(file, "\n");
   }
-  if (std::fclose(file) != 0) imaging::failUser("cannot write the test data file " + path);
+  if (std::fclose(file) != 0) platform::failStderrLine("cannot write the test data file " + path);
 }
 
 }  // namespace svm_tools

@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/failure.h"
+#include "platform/failure.h"
 #include "platform/paths.h"
 #include "tools/svm/concept_list_file.h"
 #include "tools/svm/concept_training.h"
@@ -74,16 +74,16 @@ Options parseOptions(int argc, char** argv) {
       const std::string value = argv[++i];
       if (value.empty() || value.find_first_not_of("0123456789") != std::string::npos || value.size() > 3 ||
           std::stoi(value) < 2) {
-        imaging::failUser("--folds needs a whole number of at least 2; " + usage);
+        platform::failStderrLine("--folds needs a whole number of at least 2; " + usage);
       }
       options.folds = std::stoi(value);
     } else if (argument.starts_with("--")) {
-      imaging::failUser("unknown option " + argument + "; " + usage);
+      platform::failStderrLine("unknown option " + argument + "; " + usage);
     } else {
       positional.push_back(argument);
     }
   }
-  if (positional.size() != 3) imaging::failUser(usage);
+  if (positional.size() != 3) platform::failStderrLine(usage);
   options.pointFile = fs::absolute(positional[0]).string();
   options.imageFolder = fs::absolute(positional[1]).string();
   options.workingDirectory = positional[2];
@@ -142,7 +142,7 @@ void collectPhoto(const Options& options, const PhotoPoints& photo, int number, 
     }
   } catch (const ProgramMissing&) {
     throw;
-  } catch (const imaging::Failure& failure) {
+  } catch (const platform::Failure& failure) {
     std::string reason = failure.what();
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) reason.pop_back();
     std::fprintf(stderr, "%s: skipped: %s\n", progress.c_str(), reason.c_str());
@@ -201,14 +201,14 @@ void printTable(const TrainingSet& set, const Evaluation& evaluation, const Coll
 }  // namespace
 
 int main(int argc, char** argv) {
-  return imaging::runReportingFailures([&] {
+  return platform::runReportingFailures([&] {
     const Options options = parseOptions(argc, argv);
     const std::vector<PhotoPoints> photos = groupByPhoto(readPointFile(options.pointFile));
-    if (photos.empty()) imaging::failUser("the point file " + options.pointFile + " holds no points");
+    if (photos.empty()) platform::failStderrLine("the point file " + options.pointFile + " holds no points");
 
     std::error_code error;
     fs::current_path(options.workingDirectory, error);
-    if (error) imaging::failUser("cannot enter the working directory " + options.workingDirectory);
+    if (error) platform::failStderrLine("cannot enter the working directory " + options.workingDirectory);
     prepareWorkingFolders(kImageFolder);
 
     Collected collected;
@@ -217,14 +217,14 @@ int main(int argc, char** argv) {
 
     const TrainingSet set = makeTrainingSet(collected.conceptOf, collected.pointConceptsOf, collected.photoOf,
                                             std::move(collected.features));
-    if (set.concepts.size() < 2) imaging::failUser("training needs labelled regions of at least two concepts");
+    if (set.concepts.size() < 2) platform::failStderrLine("training needs labelled regions of at least two concepts");
 
     const Evaluation chosen = chooseGridPoint(set, options.folds);
     std::vector<std::size_t> all(set.regions.size());
     for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
     const ConceptModels models = trainConceptModels(set, all, chosen.point, true);
     for (std::size_t c = 0; c < set.concepts.size(); ++c) {
-      if (!models.models[c]) imaging::failUser("no model for " + set.concepts[c] + ": all labelled regions are of it");
+      if (!models.models[c]) platform::failStderrLine("no model for " + set.concepts[c] + ": all labelled regions are of it");
     }
     writeModels(set, models, options.listName);
     printTable(set, chosen, collected, photoCount, options.folds);

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "imaging/failure.h"
+#include "platform/failure.h"
 #include "testing/test_files.h"
 #include "tools/descriptors/descriptor_kind.h"
 #include "tools/descriptors/extraction.h"
@@ -56,7 +56,7 @@ TEST(ParameterFile, NamesTheDescriptor) {
     try {
       descriptors::readParameterFile(dir / "p.par");
       ADD_FAILURE() << "accepted: " << text;
-    } catch (const imaging::Failure& failure) {
+    } catch (const platform::Failure& failure) {
       EXPECT_EQ(std::string(failure.what()), "no descriptor named in " + (dir / "p.par") + "\n");
     }
   }

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "imaging/failure.h"
+#include "platform/failure.h"
 #include "testing/test_files.h"
 #include "tools/descriptors/edge_histogram.h"
 #include "tools/descriptors/homogeneous_texture.h"
@@ -158,7 +158,7 @@ TEST(WriteFileReplacing, ReplacesWholeFilesAndLeavesNothingHalfWritten) {
   try {
     descriptors::writeFileReplacing(missingFolder, "new\n");
     ADD_FAILURE() << "wrote into a missing folder";
-  } catch (const imaging::Failure& failure) {
+  } catch (const platform::Failure& failure) {
     EXPECT_EQ(std::string(failure.what()), "failure in opening file " + missingFolder + "\n");
   }
 }

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "classification/concept_list.h"
-#include "imaging/failure.h"
+#include "platform/failure.h"
 #include "testing/test_files.h"
 #include "tools/svm/concept_list_file.h"
 #include "tools/svm/concept_training.h"
@@ -118,7 +118,7 @@ TEST_P(BadPointFileTest, FailsNamingTheLine) {
   try {
     readPointFile(dir / "points.tsv");
     FAIL() << "accepted " << GetParam();
-  } catch (const imaging::Failure& failure) {
+  } catch (const platform::Failure& failure) {
     EXPECT_NE(std::string(failure.what()).find("line 2"), std::string::npos) << failure.what();
   }
 }
@@ -252,7 +252,7 @@ TEST(ConceptListTest, ClassifierReadsBackTheWrittenNames) {
   const std::vector<std::string> names{"sky", "sea water", "a=b", "x "};
   writeConceptList(dir / "concepts.txt", names);
   EXPECT_EQ(classification::readConceptList(dir / "concepts.txt"), names);
-  EXPECT_THROW(writeConceptList(dir / "bad.txt", {"a;b"}), imaging::Failure);
+  EXPECT_THROW(writeConceptList(dir / "bad.txt", {"a;b"}), platform::Failure);
 }
 
 }  // namespace

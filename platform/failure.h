@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace imaging {
+namespace platform {
 
 enum class Stream { Output, Error };
 
@@ -20,10 +20,10 @@ class Failure : public std::runtime_error {
 };
 
 // A fixed message of the system, printed exactly as given on standard output.
-[[noreturn]] void fail(const std::string& exactText);
+[[noreturn]] void failStdoutExact(const std::string& exactText);
 // A message of our own for the user: one line on standard error (the line end
 // is added).
-[[noreturn]] void failUser(const std::string& line);
+[[noreturn]] void failStderrLine(const std::string& line);
 
 // Prints the failure on its stream and returns the exit status 1.
 int report(const Failure& failure);
@@ -41,4 +41,4 @@ int runReportingFailures(Body&& body) {
   }
 }
 
-}  // namespace imaging
+}  // namespace platform

@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "imaging/failure.h"
+#include "platform/failure.h"
 
-namespace imaging {
+namespace platform {
 
 struct FileCloser {
   void operator()(std::FILE* file) const {
@@ -20,7 +20,7 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 // Opens the file or stops with "failure in opening file <path>".
 inline File openOrFail(const std::string& path, const char* mode) {
   File file(std::fopen(path.c_str(), mode));
-  if (!file) fail("failure in opening file " + path + "\n");
+  if (!file) failStdoutExact("failure in opening file " + path + "\n");
   return file;
 }
 
@@ -28,7 +28,7 @@ inline File openOrFail(const std::string& path, const char* mode) {
 // that fell short (`written` false) is reported the same way: it shows up at
 // the latest when the file is closed.
 inline void closeOrFail(File file, const std::string& path, bool written = true) {
-  if (std::fclose(file.release()) != 0 || !written) fail("failure in closing file " + path);
+  if (std::fclose(file.release()) != 0 || !written) failStdoutExact("failure in closing file " + path);
 }
 
-}  // namespace imaging
+}  // namespace platform
