@@ -8,15 +8,19 @@
 namespace descriptors {
 namespace {
 
+constexpr KindInfo describe(DescriptorKind kind, std::string_view collectionName, std::string_view typeName,
+                            std::string_view valueElement, int largest) {
+  const formats::DescriptorFormat& format = formats::descriptorFormat(kind);
+  return {kind, format.parameterName, format.extractorOutput, collectionName, typeName, valueElement, format.values,
+          largest};
+}
+
+// In the order the extractor tries parameter names.
 constexpr std::array<KindInfo, 4> kKinds{{
-    {DescriptorKind::RegionShape, "RegionShape", "RegionShape.xml", "RegionShape", "RegionShapeType", "MagnitudeOfART",
-     35, 15},
-    {DescriptorKind::ScalableColour, "ScalableColor", "ScalableColorReg.xml", "ScalableColor", "ScalableColorType",
-     "Coeff", 256, 255},
-    {DescriptorKind::HomogeneousTexture, "HomogeneousTexture", "HomoTexture.xml", "HomogeneousTexture",
-     "HomogeneousTextureType", "Energy", 62, 255},
-    {DescriptorKind::EdgeHistogram, "EdgeHistogram", "EdgeHistogram.xml", "EdgeHistogram", "EdgeHistogramType",
-     "BinCounts", 80, 7},
+    describe(DescriptorKind::RegionShape, "RegionShape", "RegionShapeType", "MagnitudeOfART", 15),
+    describe(DescriptorKind::ScalableColour, "ScalableColor", "ScalableColorType", "Coeff", 255),
+    describe(DescriptorKind::HomogeneousTexture, "HomogeneousTexture", "HomogeneousTextureType", "Energy", 255),
+    describe(DescriptorKind::EdgeHistogram, "EdgeHistogram", "EdgeHistogramType", "BinCounts", 7),
 }};
 
 std::string_view trim(std::string_view text) {

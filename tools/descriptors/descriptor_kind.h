@@ -1,14 +1,17 @@
 #pragma once
-// The four descriptors the extractor computes, their parameter-file names,
-// output files and the names written into those files.
+// The four descriptors the extractor computes: what the exchanged-file
+// description gives (parameter-file names, output files, sizes) and the names
+// the extractor writes into those files.
 
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "formats/exchanged_formats.h"
+
 namespace descriptors {
 
-enum class DescriptorKind { RegionShape, ScalableColour, HomogeneousTexture, EdgeHistogram };
+using DescriptorKind = formats::DescriptorKind;
 
 struct KindInfo {
   DescriptorKind kind;

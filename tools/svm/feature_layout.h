@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "formats/exchanged_formats.h"
+
 namespace svm_tools {
 
-inline constexpr int kFeatureCount = 433;
+inline constexpr int kFeatureCount = formats::kFeatureCount;
 
 struct FeatureGroup {
   const char* name;
@@ -16,13 +18,16 @@ struct FeatureGroup {
   int last;   // feature number of its last value
 };
 
-// Homogeneous texture, region shape, scalable colour, edge histogram.
-inline constexpr std::array<FeatureGroup, 4> kFeatureGroups{{
-    {"HT", 1, 62},
-    {"RS", 63, 97},
-    {"SC", 98, 353},
-    {"EH", 354, 433},
-}};
+// Homogeneous texture, region shape, scalable colour, edge histogram: the
+// descriptor kinds in feature order.
+inline constexpr std::array<FeatureGroup, 4> kFeatureGroups = [] {
+  std::array<FeatureGroup, 4> groups{};
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    const formats::DescriptorFormat& format = formats::kDescriptorFormats[g];
+    groups[g] = {format.shortName.data(), format.featureOffset + 1, format.featureOffset + format.values};
+  }
+  return groups;
+}();
 
 using FeatureVector = std::vector<double>;  // kFeatureCount values, feature n at n - 1
 
