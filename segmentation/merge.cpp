@@ -36,15 +36,12 @@ int merge(imaging::IntMap& labels, int regions, const CentreTable& centres, cons
           float colourThreshold, Log& log) {
   requireCentres(centres, regions, "merge");
   log.print("merge: area_num=%d\n", regions);
-  RegionPairs pairs = regionAdjacency(labels, regions);
   const int textureLength = centres.textureLength();
   // Distances come from the centres on entry; a merge changes none of them.
-  // Written as "not at or above" so that a NaN distance keeps its pair.
-  dropPairsFailing(pairs, [&](int q, int p) {
+  // Written as "not at or above" so that a NaN distance stays a candidate.
+  return mergeAdjacentPairsWhere(labels, regions, [&](int q, int p) {
     return !(centreDistance(centres[q], centres[p], textureLength, weights) >= colourThreshold);
   });
-  joinPairs(labels, pairs);
-  return compactLabels(labels);
 }
 
 }  // namespace segmentation

@@ -5,6 +5,7 @@
 
 #include "imaging/buffers.h"
 #include "segmentation/adjacency.h"
+#include "segmentation/component_labeling.h"
 #include "segmentation/log.h"
 #include "segmentation/region_centres.h"
 
@@ -30,18 +31,22 @@ int merge(imaging::IntMap& labels, int regions, const CentreTable& centres, cons
 // last step of merge, textureMerge and finalMerging.
 int joinPairs(imaging::IntMap& labels, RegionPairs& pairs);
 
-// Removes from `pairs` every pair (q, p), q < p, for which keep(q, p) is
-// false (0-based, as in RegionPairs). The first step of merge and
-// textureMerge, which differ only in their test.
-template <typename KeepPair>
-void dropPairsFailing(RegionPairs& pairs, KeepPair keep) {
-  for (int p = pairs.regions() - 1; p >= 1; --p) {
+// Takes as candidates the 4-adjacent pairs of the regions 1..regions for
+// which candidate(q, p) holds (0-based records, q < p), joins them as
+// joinPairs does, renumbers 1..n in raster order and returns n. merge and
+// textureMerge differ only in their test.
+template <typename Candidate>
+int mergeAdjacentPairsWhere(imaging::IntMap& labels, int regions, Candidate candidate) {
+  RegionPairs pairs = regionAdjacency(labels, regions);
+  for (int p = regions - 1; p >= 1; --p) {
     const std::vector<int> partners = pairs.partners(p);  // a copy: removing changes the list
     for (const int q : partners) {
       if (q >= p) break;
-      if (!keep(q, p)) pairs.remove(q, p);
+      if (!candidate(q, p)) pairs.remove(q, p);
     }
   }
+  joinPairs(labels, pairs);
+  return compactLabels(labels);
 }
 
 }  // namespace segmentation

@@ -23,13 +23,10 @@ int textureMerge(imaging::IntMap& labels, int regions, const CentreTable& centre
     strength[r] = featureDistance(centres[r] + kL, centres[r] + kL, centres[r] + kTexture, zeroTexture.data(),
                                   textureLength, weights);
 
-  RegionPairs pairs = regionAdjacency(labels, regions);
-  dropPairsFailing(pairs, [&](int q, int p) {
+  return mergeAdjacentPairsWhere(labels, regions, [&](int q, int p) {
     return centreDistance(centres[q], centres[p], textureLength, weights) < kTexturePairLimit &&
            strength[q] >= kTextureFloor && strength[p] >= kTextureFloor;
   });
-  joinPairs(labels, pairs);
-  return compactLabels(labels);
 }
 
 }  // namespace segmentation
