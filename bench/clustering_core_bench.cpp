@@ -55,8 +55,7 @@ void runCore(benchmark::State& state, const std::string& photo, const std::strin
   int regions = 0;
   for (auto _ : state) {
     segmentation::Log log;
-    int smallRegions = 0;
-    regions = segmentation::clusterReducedImage(lab, labels, useTexture, 2, 10, smallRegions, log);
+    regions = segmentation::clusterReducedImage(lab, labels, useTexture, 2, 10, log).regions;
     benchmark::DoNotOptimize(labels.data());
   }
   state.counters["regions"] = regions;

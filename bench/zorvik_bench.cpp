@@ -127,9 +127,9 @@ const LargeRun& largeRun() {
     const segmentation::ReducedSize size = segmentation::reducedSize(r.full.width(), r.full.height(), 8);
     r.reduced = imaging::IntMap(size.width, size.height);
     segmentation::Log log;
-    int small = 0;
     r.regions = segmentation::clusterReducedImage(segmentation::convertToLab(segmentation::reduceBlocks(r.full, 8)),
-                                                  r.reduced, true, 2, 10, small, log);
+                                                  r.reduced, true, 2, 10, log)
+                    .regions;
     r.expanded = segmentation::expandLabels(r.reduced, r.full.width(), r.full.height(), 8);
     return r;
   }();

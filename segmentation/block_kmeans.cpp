@@ -21,7 +21,7 @@ std::vector<int> clusterBlocks(const BlockVectors& blocks, const std::vector<int
   for (int round = 0; round < maxRounds && clusters > 0; ++round) {
     previous = centres;
     for (int block = 0; block < count; ++block) {
-      float best = 100000.0f;
+      float best = kBlockSearchStart;
       int choice = 0;
       for (int k = 0; k < clusters; ++k) {
         const float d = blockDistance(blocks[block], &previous[static_cast<std::size_t>(k) * length],

@@ -49,6 +49,11 @@ inline float blockDistance(const double* a, const double* b, int textureLength, 
   return featureDistance(a, b, a + 3, b + 3, textureLength, weights);
 }
 
+// Where the block searches for a nearest centre or seed start: a distance
+// at or above it is never nearer. A block that far from every centre stays
+// with centre 0 (block K mean) or keeps this as its distance (maximin).
+inline constexpr float kBlockSearchStart = 100000.0f;
+
 struct BlockVectorsResult {
   BlockVectors vectors;
   float texMax = 0;  // the largest texture energy of any block's centre pixel

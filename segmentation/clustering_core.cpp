@@ -32,7 +32,7 @@ CoreQuantities coreQuantities(int width, int height) {
   return q;
 }
 
-float colorThresholdFor(bool useTexture, float contrast) {
+float colourThresholdFor(bool useTexture, float contrast) {
   if (!useTexture) return 10.0f;
   if (contrast < 25) return 7.5f;
   if (contrast <= 75) return 10.0f;
@@ -51,7 +51,7 @@ class Clustering {
     weights_.texture = useTexture ? 1.0f : 0.0f;
   }
 
-  int run(int maxAreaNum, int& smallRegionCounter);
+  ClusteringResult run(int maxAreaNum);
 
  private:
   const imaging::TripleImage& image() const { return smoothed_.width() > 0 ? smoothed_ : source_; }
@@ -64,13 +64,18 @@ class Clustering {
 
   // `merge`, then the centre update for its result. A merge that joins
   // nothing leaves every label as it was, and so the centres.
-  int mergeAndUpdate(int regions, float colorThreshold) {
-    const int merged = merge(labels_, regions, centres_, weights_, colorThreshold, log_);
+  int mergeAndUpdate(int regions, float colourThreshold) {
+    const int merged = merge(labels_, regions, centres_, weights_, colourThreshold, log_);
     if (merged != regions) updateCentres(merged);
     return merged;
   }
 
-  int initialRegions(const CoreQuantities& quantities, float& colorThreshold);
+  // The first labelling and the merge threshold it decides.
+  struct InitialRegions {
+    int regions = 0;
+    float colourThreshold = 0;
+  };
+  InitialRegions initialRegions(const CoreQuantities& quantities);
   bool centresMoved(const CentreTable& before, int regions, float positionTolerance) const;
 
   const imaging::TripleImage& source_;
@@ -84,8 +89,8 @@ class Clustering {
 };
 
 // Texture vectors, block seeding and block K mean: the first labelling,
-// split into components, and the merge threshold. Returns the region count.
-int Clustering::initialRegions(const CoreQuantities& quantities, float& colorThreshold) {
+// split into components, and the merge threshold.
+Clustering::InitialRegions Clustering::initialRegions(const CoreQuantities& quantities) {
   const int width = source_.width();
   const int height = source_.height();
   texture_ = computeTextureFeatures(source_, quantities.blockSide, ldc_);
@@ -99,16 +104,17 @@ int Clustering::initialRegions(const CoreQuantities& quantities, float& colorThr
   log_.print("contrast=%f\n", seeds.contrast);
   weights_.spatial = static_cast<float>(seeds.contrast * 0.4 /
                                         std::sqrt(static_cast<double>(width) * width + static_cast<double>(height) * height));
-  colorThreshold = colorThresholdFor(weights_.texture != 0, seeds.contrast);
-  log_.print("color_threshold=%f\n", colorThreshold);
+  InitialRegions initial;
+  initial.colourThreshold = colourThresholdFor(weights_.texture != 0, seeds.contrast);
+  log_.print("color_threshold=%f\n", initial.colourThreshold);
 
   expandBlockLabels(clusterBlocks(blocks.vectors, seeds.isSeed, weights_), grid, labels_);
-  const int regions = componentsWithMinimumSize(labels_, seeds.seeds, quantities.smallAreaLimit);
+  initial.regions = componentsWithMinimumSize(labels_, seeds.seeds, quantities.smallAreaLimit);
   if (weights_.colour == 1 && weights_.texture == 1) {
     smoothed_ = source_;
     smoothTexturedPixels(smoothed_, texture_, quantities.blockSide, blocks.texMax);
   }
-  return regions;
+  return initial;
 }
 
 bool Clustering::centresMoved(const CentreTable& before, int regions, float positionTolerance) const {
@@ -133,7 +139,7 @@ bool Clustering::centresMoved(const CentreTable& before, int regions, float posi
   return false;
 }
 
-int Clustering::run(int maxAreaNum, int& smallRegionCounter) {
+ClusteringResult Clustering::run(int maxAreaNum) {
   const int width = source_.width();
   const int height = source_.height();
   log_.print("initializing region centers ...\n");
@@ -141,14 +147,15 @@ int Clustering::run(int maxAreaNum, int& smallRegionCounter) {
   log_.print("W=%d\n", quantities.blockSide);
   centres_ = CentreTable(0, ldc_);
 
-  float colorThreshold = 0;
-  int regions = initialRegions(quantities, colorThreshold);
+  const InitialRegions initial = initialRegions(quantities);
+  const float colourThreshold = initial.colourThreshold;
+  int regions = initial.regions;
   updateCentres(regions);
   log_.print("regions estimation via K mean algorithm ...\n");
 
   // Passes: assign pixels to the nearest centre, keep the large enough
   // connected parts, merge close neighbours; until nothing changes, at most
-  // ten times.
+  // kMaxPasses times.
   int regionsBefore = regions;
   for (int pass = 0;;) {
     regionsBefore = regions;
@@ -156,12 +163,12 @@ int Clustering::run(int maxAreaNum, int& smallRegionCounter) {
     assignPixels(image(), labels_, texture_, centres_, regions, weights_);
     regions = componentsWithMinimumSize(labels_, regions, quantities.smallAreaLimit);
     updateCentres(regions);
-    regions = mergeAndUpdate(regions, colorThreshold);
+    regions = mergeAndUpdate(regions, colourThreshold);
     log_.print("i=%d, regions=%d\n", pass + 1, regions);
     const bool settled =
         regions == regionsBefore && !centresMoved(before, regions, quantities.positionTolerance);
     ++pass;
-    if (pass > 9) {
+    if (pass >= kMaxPasses) {
       log_.print("Maximum number of iterations reached!\n");
       break;
     }
@@ -171,19 +178,21 @@ int Clustering::run(int maxAreaNum, int& smallRegionCounter) {
   assignPixels(image(), labels_, texture_, centres_, regions, weights_);
   log_.print("entering component_labeling_final\n");
   regions = componentLabelingFinal(labels_, regions);
-  smallRegionCounter += regions - regionsBefore;
+  ClusteringResult result;
+  result.smallRegions = regions - regionsBefore;
   log_.print("exiting component_labeling_final\n");
 
   updateCentres(regions);
   log_.print("entering merge\n");
-  regions = mergeAndUpdate(regions, colorThreshold);
+  regions = mergeAndUpdate(regions, colourThreshold);
   log_.print("exiting merge\n");
 
-  weights_.colour = 0;
+  // Only texture counts here, whatever the colours.
+  DistanceWeights textureOnly = weights_;
+  textureOnly.colour = 0;
   log_.print("entering texture_merge\n");
-  const int textured = textureMerge(labels_, regions, centres_, weights_, log_);
+  const int textured = textureMerge(labels_, regions, centres_, textureOnly, log_);
   log_.print("exiting texture_merge\n");
-  weights_.colour = 1;
   if (textured != regions) updateCentres(textured);
   regions = textured;
 
@@ -202,18 +211,19 @@ int Clustering::run(int maxAreaNum, int& smallRegionCounter) {
     regions = merged;
   }
   log_.print("%d final regions\n", regions);
-  return regions;
+  result.regions = regions;
+  return result;
 }
 
 }  // namespace
 
-int clusterReducedImage(const imaging::TripleImage& lab, imaging::IntMap& labels, bool useTexture, int ldc,
-                        int maxAreaNum, int& smallRegionCounter, Log& log) {
+ClusteringResult clusterReducedImage(const imaging::TripleImage& lab, imaging::IntMap& labels, bool useTexture, int ldc,
+                                     int maxAreaNum, Log& log) {
   if (labels.width() != lab.width() || labels.height() != lab.height())
     labels = imaging::IntMap(lab.width(), lab.height());
-  if (lab.width() < 1 || lab.height() < 1) return 0;
+  if (lab.width() < 1 || lab.height() < 1) return ClusteringResult{};
   Clustering clustering(lab, labels, useTexture, ldc, log);
-  return clustering.run(maxAreaNum, smallRegionCounter);
+  return clustering.run(maxAreaNum);
 }
 
 }  // namespace segmentation

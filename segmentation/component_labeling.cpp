@@ -107,9 +107,10 @@ int numberComponents(imaging::IntMap& labels, int regions, std::int64_t minimumS
         ++kept;
     }
   }
-  int* pixel = labels.data();
-  for (std::size_t k = 0; k < labels.size(); ++k)
-    if (pixel[k] > regions) pixel[k] -= regions;
+  std::vector<int> down(static_cast<std::size_t>(regions) + kept + 1);
+  for (std::size_t label = 0; label < down.size(); ++label)
+    down[label] = static_cast<int>(label) > regions ? static_cast<int>(label) - regions : static_cast<int>(label);
+  renumberThrough(labels, down);
   return kept;
 }
 
@@ -129,6 +130,13 @@ int componentsWithMinimumSize(imaging::IntMap& labels, int regions, int minimumS
 }
 
 int componentLabelingFinal(imaging::IntMap& labels, int regions) { return numberComponents(labels, regions, 0); }
+
+void renumberThrough(imaging::IntMap& labels, const std::vector<int>& table) {
+  const auto size = static_cast<std::int64_t>(table.size());
+  int* pixel = labels.data();
+  for (std::size_t k = 0; k < labels.size(); ++k)
+    if (pixel[k] >= 1 && pixel[k] < size) pixel[k] = table[static_cast<std::size_t>(pixel[k])];
+}
 
 int compactLabels(imaging::IntMap& labels) {
   SpanFill spanFill;

@@ -8,6 +8,7 @@
 // explicit work list, so a region as large as the whole map is fine.
 
 #include <cstdint>
+#include <vector>
 
 #include "imaging/buffers.h"
 
@@ -40,5 +41,11 @@ int componentLabelingFinal(imaging::IntMap& labels, int regions);
 // regions' first pixels in raster order carrying increasing labels (with
 // gaps where regions were merged away). Pixels holding 0 are skipped.
 int compactLabels(imaging::IntMap& labels);
+
+// Renumbers the map through a table: every pixel holding a label v with
+// 1 <= v < table.size() takes table[v]; pixels holding 0 or a label beyond
+// the table keep theirs. The one relabelling pass of every step that decides
+// the new labels first (merges, absorption, component numbering).
+void renumberThrough(imaging::IntMap& labels, const std::vector<int>& table);
 
 }  // namespace segmentation

@@ -1,6 +1,5 @@
 #include "segmentation/final_merging.h"
 
-#include <stdexcept>
 #include <vector>
 
 #include "segmentation/adjacency.h"
@@ -23,7 +22,7 @@ struct Candidate {
 
 int finalMerging(imaging::IntMap& labels, int regions, const CentreTable& centres, const DistanceWeights& weights,
                  int maxAreaNum, Log& log) {
-  if (centres.size() < regions) throw std::invalid_argument("final merging: fewer centres than regions");
+  requireCentres(centres, regions, "final merging");
   const int textureLength = centres.textureLength();
   RegionPairs adjacent = regionAdjacency(labels, regions);
   RegionPairs chosen(regions);

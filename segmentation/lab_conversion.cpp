@@ -4,7 +4,8 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <stdexcept>
+
+#include "platform/failure.h"
 
 // On x86-64 the row conversion is also built for AVX2 and chosen at run
 // time. Every step is element-wise IEEE arithmetic without fused
@@ -163,7 +164,7 @@ imaging::TripleImage convertToLab(const imaging::ColourImage& rgb) {
 
 void convertToLab(const imaging::ColourImage& rgb, imaging::TripleImage& lab) {
   if (lab.width() != rgb.width() || lab.height() != rgb.height())
-    throw std::invalid_argument("convertToLab: the output image must have the input's size");
+    platform::failStderrLine("convertToLab: the output image must have the input's size");
   convertImage(rgb, lab, 0);
 }
 

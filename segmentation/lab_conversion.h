@@ -39,6 +39,16 @@ imaging::ColourImage convertToLabBytes(const imaging::ColourImage& rgb);
 // The same, overwriting the colour image: no second full-size image.
 void convertToLabBytesInPlace(imaging::ColourImage& image);
 
+// One row of such a byte image, channel by channel.
+struct LabByteRow {
+  const std::uint8_t* l;
+  const std::uint8_t* a;
+  const std::uint8_t* b;
+};
+inline LabByteRow labByteRow(const imaging::ColourImage& labBytes, int row) {
+  return {labBytes[0][row], labBytes[1][row], labBytes[2][row]};
+}
+
 // One row of `count` pixels; exposed for the benchmarks and tests. Output
 // values are offset by `offset` (0 or kLabByteOffset). The output rows may
 // be the input rows.

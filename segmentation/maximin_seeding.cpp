@@ -2,17 +2,27 @@
 
 namespace segmentation {
 
+namespace {
+
+// The base while no second seed has been chosen: the ratio test divides by
+// it, and the farthest distance met when the second seed is chosen replaces
+// it. (A first farthest distance of exactly 1 leaves it in place, so the
+// next seed sets it again.)
+constexpr float kNoSecondSeedYet = 1.0f;
+
+}  // namespace
+
 SeedChoice chooseSeeds(const BlockVectors& blocks, const DistanceWeights& weights) {
   const int count = blocks.count();
   const int textureLength = blocks.textureLength();
   SeedChoice choice;
   choice.isSeed.assign(count, 0);
   choice.isSeed[0] = 1;
-  float base = 1.0f;
+  float base = kNoSecondSeedYet;
 
   // Distance of every block to its nearest seed, kept up to date as seeds
   // are added: the minimum over the seeds does not depend on their order.
-  std::vector<float> nearest(count, 100000.0f);
+  std::vector<float> nearest(count, kBlockSearchStart);
   int newSeed = 0;
   for (;;) {
     float farthest = 0;
@@ -29,7 +39,7 @@ SeedChoice chooseSeeds(const BlockVectors& blocks, const DistanceWeights& weight
     if (candidate < 0 || !(static_cast<float>(farthest / base) > 0.4)) break;
     choice.isSeed[candidate] = 1;
     ++choice.seeds;
-    if (base == 1.0f) base = farthest;
+    if (base == kNoSecondSeedYet) base = farthest;
     newSeed = candidate;
   }
   choice.contrast = base;

@@ -1,7 +1,6 @@
 #include "segmentation/merge.h"
 
 #include <numeric>
-#include <stdexcept>
 #include <vector>
 
 #include "segmentation/component_labeling.h"
@@ -29,28 +28,20 @@ int joinPairs(imaging::IntMap& labels, RegionPairs& pairs) {
   // A region moves to a lower label, which may itself move later on; the
   // lower labels are resolved first, so one pass follows every chain.
   for (int label = 1; label <= regions; ++label) target[label] = target[target[label]];
-  int* pixel = labels.data();
-  for (std::size_t k = 0; k < labels.size(); ++k)
-    if (pixel[k] >= 1 && pixel[k] <= regions) pixel[k] = target[pixel[k]];
+  renumberThrough(labels, target);
   return joined;
 }
 
 int merge(imaging::IntMap& labels, int regions, const CentreTable& centres, const DistanceWeights& weights,
-          float colorThreshold, Log& log) {
-  if (centres.size() < regions) throw std::invalid_argument("merge: fewer centres than regions");
+          float colourThreshold, Log& log) {
+  requireCentres(centres, regions, "merge");
   log.print("merge: area_num=%d\n", regions);
-  RegionPairs pairs = regionAdjacency(labels, regions);
   const int textureLength = centres.textureLength();
   // Distances come from the centres on entry; a merge changes none of them.
-  for (int p = regions - 1; p >= 1; --p) {
-    const std::vector<int> partners = pairs.partners(p);
-    for (const int q : partners) {
-      if (q >= p) break;
-      if (centreDistance(centres[q], centres[p], textureLength, weights) >= colorThreshold) pairs.remove(q, p);
-    }
-  }
-  joinPairs(labels, pairs);
-  return compactLabels(labels);
+  // Written as "not at or above" so that a NaN distance stays a candidate.
+  return mergeAdjacentPairsWhere(labels, regions, [&](int q, int p) {
+    return !(centreDistance(centres[q], centres[p], textureLength, weights) >= colourThreshold);
+  });
 }
 
 }  // namespace segmentation

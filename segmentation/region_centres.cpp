@@ -4,7 +4,15 @@
 #include <cmath>
 #include <cstdint>
 
+#include "platform/failure.h"
+
 namespace segmentation {
+
+void requireCentres(const CentreTable& centres, int regions, const std::string& stage) {
+  if (centres.size() < regions)
+    platform::failStderrLine(stage + ": " + std::to_string(centres.size()) + " centres for " + std::to_string(regions) +
+                             " regions");
+}
 
 float featureDistance(const double* colourA, const double* colourB, const double* textureA, const double* textureB,
                       int textureLength, const DistanceWeights& weights) {

@@ -3,6 +3,7 @@
 // vectors, region centre records and the feature distance.
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "imaging/buffers.h"
@@ -10,7 +11,8 @@
 namespace segmentation {
 
 // Factors on the colour, texture and position terms. The clustering core
-// owns one and hands it by reference to every stage.
+// owns one and hands it to every stage (a stage that weighs only texture gets
+// a copy with the colour weight 0).
 struct DistanceWeights {
   float colour = 1.0f;
   float texture = 0.0f;
@@ -69,6 +71,10 @@ class CentreTable {
   int stride_ = kTexture;
   std::vector<double> values_;
 };
+
+// The precondition of every merging stage: a centre record for each of the
+// labels 1..regions. Fails with one line naming `stage` otherwise.
+void requireCentres(const CentreTable& centres, int regions, const std::string& stage);
 
 // Colour distance plus texture distance, each the square root of a sum of
 // squares accumulated in float, combined as

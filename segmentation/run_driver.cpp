@@ -70,9 +70,10 @@ imaging::GreyImage labelFileBytes(const imaging::IntMap& labels, int largest) {
   return bytes;
 }
 
-int runSegmentation(const RunSettings& settings, RunCounters& counters, Log& log) {
+RunOutcome runSegmentation(const RunSettings& settings, Log& log) {
   const int factor = settings.reductionFactor;
   imaging::IntMap labels;
+  RunOutcome outcome;
   int regions = 0;
   {
     imaging::ColourImage full = imaging::readColourImage(settings.inputPath(), settings.margin);
@@ -80,8 +81,10 @@ int runSegmentation(const RunSettings& settings, RunCounters& counters, Log& log
     imaging::IntMap reducedLabels(size.width, size.height);
     {
       const imaging::TripleImage reducedLab = convertToLab(reduceBlocks(full, factor));
-      regions = clusterReducedImage(reducedLab, reducedLabels, settings.texture, settings.ldc, settings.maxAreaNum,
-                                    counters.smallRegionCounter, log);
+      const ClusteringResult clustered =
+          clusterReducedImage(reducedLab, reducedLabels, settings.texture, settings.ldc, settings.maxAreaNum, log);
+      regions = clustered.regions;
+      outcome.smallRegions = clustered.smallRegions;
     }
     const int width = full.width();
     const int height = full.height();
@@ -94,12 +97,13 @@ int runSegmentation(const RunSettings& settings, RunCounters& counters, Log& log
   // will count.
   const long countStart = processMilliseconds();
   regions = labels.empty() ? 0 : *std::max_element(labels.data(), labels.data() + labels.size());
-  counters.featureExtractionMs += processMilliseconds() - countStart;
+  outcome.featureExtractionMs = processMilliseconds() - countStart;
 
   imaging::GreyImage bytes = labelFileBytes(labels, regions);
   labels = imaging::IntMap();
   imaging::writeGreyImage(settings.outputPath(), bytes, settings.margin);
-  return regions;
+  outcome.regions = regions;
+  return outcome;
 }
 
 }  // namespace segmentation

@@ -32,9 +32,10 @@ std::string usageText(const std::string& program);
 // a value out of range fails with the usage text.
 RunSettings parseCommandLine(int argc, const char* const* argv);
 
-// What a run accumulates besides its result.
-struct RunCounters {
-  int smallRegionCounter = 0;     // adjusted by the clustering
+// What a run gives: the region count and the figures of the run report.
+struct RunOutcome {
+  int regions = 0;
+  int smallRegions = 0;           // from the clustering
   long featureExtractionMs = 0;   // time of the region count step
 };
 
@@ -49,7 +50,7 @@ imaging::GreyImage labelFileBytes(const imaging::IntMap& labels, int largest);
 
 // Reads the image, clusters its block-reduced copy, carries the labels back
 // to full resolution, refines the borders when asked, counts the regions and
-// writes the label file. Returns the region count.
-int runSegmentation(const RunSettings& settings, RunCounters& counters, Log& log);
+// writes the label file.
+RunOutcome runSegmentation(const RunSettings& settings, Log& log);
 
 }  // namespace segmentation

@@ -1,6 +1,5 @@
 #include "segmentation/texture_merge.h"
 
-#include <stdexcept>
 #include <vector>
 
 #include "segmentation/adjacency.h"
@@ -11,7 +10,7 @@ namespace segmentation {
 
 int textureMerge(imaging::IntMap& labels, int regions, const CentreTable& centres, const DistanceWeights& weights,
                  Log& log) {
-  if (centres.size() < regions) throw std::invalid_argument("texture_merge: fewer centres than regions");
+  requireCentres(centres, regions, "texture_merge");
   log.print("texture_merge: area_num=%d\n", regions);
   const int textureLength = centres.textureLength();
 
@@ -24,19 +23,10 @@ int textureMerge(imaging::IntMap& labels, int regions, const CentreTable& centre
     strength[r] = featureDistance(centres[r] + kL, centres[r] + kL, centres[r] + kTexture, zeroTexture.data(),
                                   textureLength, weights);
 
-  RegionPairs pairs = regionAdjacency(labels, regions);
-  for (int p = regions - 1; p >= 1; --p) {
-    const std::vector<int> partners = pairs.partners(p);
-    for (const int q : partners) {
-      if (q >= p) break;
-      const float distance = centreDistance(centres[q], centres[p], textureLength, weights);
-      const bool candidate =
-          distance < kTexturePairLimit && strength[q] >= kTextureFloor && strength[p] >= kTextureFloor;
-      if (!candidate) pairs.remove(q, p);
-    }
-  }
-  joinPairs(labels, pairs);
-  return compactLabels(labels);
+  return mergeAdjacentPairsWhere(labels, regions, [&](int q, int p) {
+    return centreDistance(centres[q], centres[p], textureLength, weights) < kTexturePairLimit &&
+           strength[q] >= kTextureFloor && strength[p] >= kTextureFloor;
+  });
 }
 
 }  // namespace segmentation

@@ -16,9 +16,9 @@ inline constexpr float kTextureFloor = 10.0f;
 
 // `texture_merge`: prints "texture_merge: area_num=%d\n" with `regions`,
 // joins chains of candidate pairs as `merge` does, renumbers 1..n in raster
-// order and returns n. Distances use `weights` as given; the caller sets the
-// colour weight to 0 around this call so that only texture counts. With the
-// texture weight 0 nothing is merged. Same expectations on the labels and
+// order and returns n. Distances use `weights` as given; the clustering
+// passes a copy of its weights with the colour weight 0, so that only
+// texture counts. With the texture weight 0 nothing is merged. Same expectations on the labels and
 // centres as `merge`; the centres are not changed.
 int textureMerge(imaging::IntMap& labels, int regions, const CentreTable& centres, const DistanceWeights& weights,
                  Log& log);

@@ -24,14 +24,13 @@ int main(int argc, char** argv) {
               settings.texture ? 1 : 0, settings.refine ? 1 : 0);
     log.print(" processing image %s\n", settings.imageName.c_str());
 
-    segmentation::RunCounters counters;
-    const int regions = segmentation::runSegmentation(settings, counters, log);
+    const segmentation::RunOutcome run = segmentation::runSegmentation(settings, log);
 
     const long end = segmentation::processMilliseconds();
-    log.print(" region_number: \n%d   ", regions);
+    log.print(" region_number: \n%d   ", run.regions);
     log.print("%10.3f seconds total\n", static_cast<double>(end - start) / 1000);
-    log.print("%10.6f seconds average for feature extraction\n", static_cast<double>(counters.featureExtractionMs) / 1000);
-    log.print("%f small region average\n", static_cast<double>(counters.smallRegionCounter));
+    log.print("%10.6f seconds average for feature extraction\n", static_cast<double>(run.featureExtractionMs) / 1000);
+    log.print("%f small region average\n", static_cast<double>(run.smallRegions));
     return 0;
   });
 }

@@ -12,7 +12,7 @@
 namespace {
 
 using segmentation::clusterReducedImage;
-using segmentation::colorThresholdFor;
+using segmentation::colourThresholdFor;
 using segmentation::coreQuantities;
 using segmentation::CoreQuantities;
 
@@ -45,13 +45,13 @@ TEST(CoreQuantities, FollowTheReducedSize) {
   }
 }
 
-TEST(ColorThreshold, DependsOnContrastOnlyWithTexture) {
-  EXPECT_EQ(colorThresholdFor(false, 1.0f), 10.0f);
-  EXPECT_EQ(colorThresholdFor(false, 100.0f), 10.0f);
-  EXPECT_EQ(colorThresholdFor(true, 24.9f), 7.5f);
-  EXPECT_EQ(colorThresholdFor(true, 25.0f), 10.0f);
-  EXPECT_EQ(colorThresholdFor(true, 75.0f), 10.0f);
-  EXPECT_EQ(colorThresholdFor(true, 75.1f), 15.0f);
+TEST(ColourThreshold, DependsOnContrastOnlyWithTexture) {
+  EXPECT_EQ(colourThresholdFor(false, 1.0f), 10.0f);
+  EXPECT_EQ(colourThresholdFor(false, 100.0f), 10.0f);
+  EXPECT_EQ(colourThresholdFor(true, 24.9f), 7.5f);
+  EXPECT_EQ(colourThresholdFor(true, 25.0f), 10.0f);
+  EXPECT_EQ(colourThresholdFor(true, 75.0f), 10.0f);
+  EXPECT_EQ(colourThresholdFor(true, 75.1f), 15.0f);
 }
 
 imaging::TripleImage flatImage(int width, int height, int l, int a, int b) {
@@ -91,7 +91,10 @@ struct CoreRun {
 CoreRun run(const imaging::TripleImage& lab, bool texture, int maxAreaNum = 10, int ldc = 2) {
   CoreRun result{0, 0, "", imaging::IntMap(lab.width(), lab.height(), -7)};
   segmentation::Log log;
-  result.regions = clusterReducedImage(lab, result.labels, texture, ldc, maxAreaNum, result.smallRegions, log);
+  const segmentation::ClusteringResult clustered =
+      clusterReducedImage(lab, result.labels, texture, ldc, maxAreaNum, log);
+  result.regions = clustered.regions;
+  result.smallRegions = clustered.smallRegions;
   result.log = log.text();
   return result;
 }
@@ -199,8 +202,7 @@ TEST(ClusteringCore, MaxAreaNumLimitsTheRegions) {
 TEST(ClusteringCore, EmptyImageHasNoRegions) {
   segmentation::Log log;
   imaging::IntMap labels;
-  int smallRegions = 0;
-  EXPECT_EQ(clusterReducedImage(imaging::TripleImage(0, 0), labels, true, 2, 10, smallRegions, log), 0);
+  EXPECT_EQ(clusterReducedImage(imaging::TripleImage(0, 0), labels, true, 2, 10, log).regions, 0);
   EXPECT_EQ(log.text(), "");
 }
 

@@ -54,6 +54,13 @@ INSTANTIATE_TEST_SUITE_P(
         RelabelCase{"AllTooSmallBecomesOne", {"12", "34"}, 4, 2, {"11", "11"}, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(RenumberThroughTest, MapsLabelsInsideTheTableAndLeavesZeroAndLabelsBeyond) {
+  // Table for labels 0..3: 0 must stay 0 even though table[0] says 9.
+  imaging::IntMap map = mapOf({"0123", "4512"});
+  segmentation::renumberThrough(map, {9, 3, 3, 1});
+  EXPECT_EQ(rowsOf(map), (Rows{"0331", "4533"}));
+}
+
 TEST(CompactLabelsTest, ClosesGapsLeftByMerges) {
   imaging::IntMap map = mapOf({"1144", "5540", "5577"});
   EXPECT_EQ(segmentation::compactLabels(map), 4);

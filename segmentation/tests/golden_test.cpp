@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -16,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "segmentation/tests/zorvik_runs.h"
+#include "testing/program_run.h"
 #include "testing/test_files.h"
 
 namespace {
@@ -52,16 +52,6 @@ std::map<std::string, std::string> readChecksums() {
   std::string sum, file;
   while (in >> sum >> file) sums[file] = sum;
   return sums;
-}
-
-std::string commandOutput(const std::string& command) {
-  std::string output;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
-    pclose(pipe);
-  }
-  return output;
 }
 
 std::vector<std::string> lines(const std::string& text) {
@@ -131,17 +121,18 @@ TEST_P(Golden, ReproducesLabelFileAndLog) {
   if (!std::filesystem::exists(photo)) GTEST_SKIP() << "no shared photo " << photo;
   TempDir dir;
   const std::string ppm = dir / "img.ppm";
-  if (std::system(("convert '" + photo.string() + "' '" + ppm + "' 2>/dev/null").c_str()) != 0)
-    GTEST_SKIP() << "convert is not available";
+  if (!zorvik_runs::convertToPpm(photo, ppm, dir.path())) GTEST_SKIP() << "convert is not available";
   const std::string base = c.photo.substr(0, c.photo.rfind('.'));
-  const std::string sum = commandOutput("md5sum '" + ppm + "' 2>/dev/null").substr(0, 32);
+  const std::string sum =
+      testing_support::runProgramIn(dir.path(), {"md5sum", ppm}, dir.path()).output.substr(0, 32);
   const std::string expectedSum = readChecksums()[base + ".ppm"];
   if (sum != expectedSum)
     GTEST_SKIP() << "this converter makes a different PPM of " << c.photo << " (md5 " << sum << ", the expected runs read "
                  << expectedSum << ")";
 
-  const std::string output = commandOutput("cd '" + dir.path().string() + "' && '" ZORVIK_PATH "' . . img " +
-                                           c.arguments + " 2>&1");
+  // Both streams, as the expected logs hold them.
+  const testing_support::ProgramRun run = zorvik_runs::runZorvik(dir.path(), ". . img " + c.arguments);
+  const std::string output = run.output + run.errors;
   const std::string expectedLog = readFile(kData / (c.name + ".log"));
 
   const std::string clustering = firstLogDifference(expectedLog, output, "final regions");

@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <stdexcept>
 #include <vector>
+
+#include "platform/failure.h"
 
 namespace segmentation {
 namespace {
@@ -90,7 +91,7 @@ TEST(LabConversion, RowsLongerThanOneInternalChunkAreConvertedWhole) {
   convertToLabBytesInPlace(overwritten);
   EXPECT_EQ(overwritten, convertToLabBytes(image));
   imaging::TripleImage wrongSize(999, 3);
-  EXPECT_THROW(convertToLab(image, wrongSize), std::invalid_argument);
+  EXPECT_THROW(convertToLab(image, wrongSize), platform::Failure);
   for (int row = 0; row < 3; ++row)
     for (int column = 0; column < 1000; ++column) {
       const Lab exact = labOf(image[0][row][column], image[1][row][column], image[2][row][column]);

@@ -13,6 +13,7 @@
 #include "platform/failure.h"
 #include "imaging/pnm.h"
 #include "segmentation/run_driver.h"
+#include "segmentation/tests/zorvik_runs.h"
 #include "testing/test_files.h"
 
 namespace segmentation {
@@ -22,22 +23,10 @@ using testing_support::readFile;
 using testing_support::TempDir;
 using testing_support::writeFile;
 
-struct RunResult {
-  int status = -1;
-  std::string output;
-  std::string errors;
-};
+using RunResult = testing_support::ProgramRun;
 
-// Runs Zorvik with `arguments` (already separated by blanks) in `dir`.
 RunResult runZorvik(const TempDir& dir, const std::string& arguments) {
-  const std::string command = "cd '" + dir.path().string() + "' && '" ZORVIK_PATH "' " + arguments +
-                              " > zorvik.out 2> zorvik.err";
-  RunResult result;
-  const int status = std::system(command.c_str());
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.output = readFile(dir / "zorvik.out");
-  result.errors = readFile(dir / "zorvik.err");
-  return result;
+  return zorvik_runs::runZorvik(dir.path(), arguments);
 }
 
 // The number at the start of the line that ends with `text` (the first
@@ -251,8 +240,7 @@ TEST(Zorvik, PhotoGivesConnectedRegionsNumberedWithoutGaps) {
   const std::filesystem::path photo = testing_support::sharedData() / "photos" / "gc_alpaca.jpg";
   if (!std::filesystem::exists(photo)) GTEST_SKIP() << "no shared photos";
   TempDir dir;
-  if (std::system(("convert '" + photo.string() + "' '" + (dir / "photo.ppm") + "' 2>/dev/null").c_str()) != 0)
-    GTEST_SKIP() << "convert is not available";
+  if (!zorvik_runs::convertToPpm(photo, dir / "photo.ppm", dir.path())) GTEST_SKIP() << "convert is not available";
   const RunResult run = runZorvik(dir, ". . photo 8 2 1 1 0 10");
   ASSERT_EQ(run.status, 0) << run.output << run.errors;
 

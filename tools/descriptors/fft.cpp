@@ -11,6 +11,39 @@ constexpr int kN = Fft128::kSize;
 // Columns 0..64 of a real grid's row spectra; the others are their mirror images.
 constexpr int kHalfColumns = kN / 2 + 1;
 
+// Iterative radix-2 over `lanes` sequences stored side by side: element i of
+// lane u is data[i * lanes + u]. Bit-reversal permutation, then seven
+// butterfly stages. One sequence is lanes = 1; the column transforms of the
+// power spectrum run all columns at once, so the inner loop walks memory in
+// order.
+template <int lanes>
+void butterflies(Complex* data, const std::array<Complex, kN / 2>& twiddles, const std::array<int, kN>& reversed) {
+  for (int i = 0; i < kN; ++i) {
+    const int j = reversed[static_cast<std::size_t>(i)];
+    if (i < j)
+      for (int u = 0; u < lanes; ++u) std::swap(data[i * lanes + u], data[j * lanes + u]);
+  }
+  for (int length = 2; length <= kN; length *= 2) {
+    const int half = length / 2;
+    const int step = kN / length;
+    for (int start = 0; start < kN; start += length) {
+      for (int k = 0; k < half; ++k) {
+        const Complex w = twiddles[static_cast<std::size_t>(k * step)];
+        Complex* a = data + (start + k) * lanes;
+        Complex* b = data + (start + k + half) * lanes;
+        for (int u = 0; u < lanes; ++u) {
+          const double tr = b[u].re * w.re - b[u].im * w.im;
+          const double ti = b[u].re * w.im + b[u].im * w.re;
+          b[u].re = a[u].re - tr;
+          b[u].im = a[u].im - ti;
+          a[u].re += tr;
+          a[u].im += ti;
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 
 Fft128::Fft128() : rows_(static_cast<std::size_t>(kN * kHalfColumns)) {
@@ -26,30 +59,7 @@ Fft128::Fft128() : rows_(static_cast<std::size_t>(kN * kHalfColumns)) {
   }
 }
 
-// Iterative radix-2: bit-reversal permutation, then seven butterfly stages.
-void Fft128::transform(Complex* data) const {
-  for (int i = 0; i < kN; ++i) {
-    const int j = reversed_[static_cast<std::size_t>(i)];
-    if (i < j) std::swap(data[i], data[j]);
-  }
-  for (int length = 2; length <= kN; length *= 2) {
-    const int half = length / 2;
-    const int step = kN / length;
-    for (int start = 0; start < kN; start += length) {
-      for (int k = 0; k < half; ++k) {
-        const Complex w = twiddles_[static_cast<std::size_t>(k * step)];
-        Complex& a = data[start + k];
-        Complex& b = data[start + k + half];
-        const double tr = b.re * w.re - b.im * w.im;
-        const double ti = b.re * w.im + b.im * w.re;
-        b.re = a.re - tr;
-        b.im = a.im - ti;
-        a.re += tr;
-        a.im += ti;
-      }
-    }
-  }
-}
+void Fft128::transform(Complex* data) const { butterflies<1>(data, twiddles_, reversed_); }
 
 // The grid is real, so two rows go through one complex transform (one as the
 // real, one as the imaginary part) and are separated afterwards; and
@@ -89,32 +99,9 @@ void Fft128::addPowerSpectrum(const std::vector<double>& grid, const std::array<
     }
   }
 
-  // Column transforms, run on whole rows at a time so the inner loops walk memory in order.
+  // Column transforms, on whole rows at a time.
   Complex* cells = rows.data();
-  for (int i = 0; i < kN; ++i) {
-    const int j = reversed_[static_cast<std::size_t>(i)];
-    if (i < j)
-      for (int u = 0; u < kHalfColumns; ++u) std::swap(cells[i * kHalfColumns + u], cells[j * kHalfColumns + u]);
-  }
-  for (int length = 2; length <= kN; length *= 2) {
-    const int half = length / 2;
-    const int step = kN / length;
-    for (int start = 0; start < kN; start += length) {
-      for (int k = 0; k < half; ++k) {
-        const Complex w = twiddles_[static_cast<std::size_t>(k * step)];
-        Complex* a = cells + (start + k) * kHalfColumns;
-        Complex* b = cells + (start + k + half) * kHalfColumns;
-        for (int u = 0; u < kHalfColumns; ++u) {
-          const double tr = b[u].re * w.re - b[u].im * w.im;
-          const double ti = b[u].re * w.im + b[u].im * w.re;
-          b[u].re = a[u].re - tr;
-          b[u].im = a[u].im - ti;
-          a[u].re += tr;
-          a[u].im += ti;
-        }
-      }
-    }
-  }
+  butterflies<kHalfColumns>(cells, twiddles_, reversed_);
 
   for (int v = 0; v < kN; ++v) {
     const Complex* spectrum = cells + v * kHalfColumns;
