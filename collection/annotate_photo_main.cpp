@@ -4,8 +4,9 @@
 // usage: annotate-photo --ferrow P --tamsel P --predictor-dir D --layout P
 //          --layout-from D --concepts F [--models D] [--full-size]
 //          --slot DIR <photo> <output folder> <relative path>
-// A slot starting with "~/" is taken below $HOME (the folder jobs on other
-// machines keep their slots in). Exit status 0 when the photo was annotated,
+// A slot starting with "~/" is taken below $ANNOTATE_SLOT_ROOT, or
+// $HOME/.cache/annotate/slots when that is not set: where jobs on other
+// machines keep their slots. Exit status 0 when the photo was annotated,
 // 1 when it failed, 2 on a usage error.
 
 #include <cstdio>
@@ -61,8 +62,11 @@ int main(int argc, char** argv) {
       settings.layout.empty() || settings.layoutFrom.empty() || settings.concepts.empty())
     return usage();
   if (slot.rfind("~/", 0) == 0) {
+    const char* root = std::getenv("ANNOTATE_SLOT_ROOT");
     const char* home = std::getenv("HOME");
-    slot = std::string(home != nullptr ? home : ".") + slot.substr(1);
+    const std::string base = root != nullptr && *root != '\0' ? std::string(root)
+                                                                : std::string(home != nullptr ? home : ".") + "/.cache/annotate/slots";
+    slot = base + slot.substr(1);
   }
   if (!predictorDir.empty()) collection::putFirstOnPath(predictorDir);
 
