@@ -2,7 +2,8 @@
 //
 //   annotate-report plan <output> <photo folder> <found list> <job list> <todo list> <done list>
 //       drops the photos inside the output folder from the found list (the
-//       job list), and splits it into photos still to do and photos done
+//       job list), removes what killed jobs left, and splits the list into
+//       photos still to do and photos done
 //   annotate-report adopt <incoming folder> <output>
 //       takes the folders other machines returned into the output
 //   annotate-report finish <output> <job list> <skipped count> <seconds>
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
           collection::outsideOutput(collection::readJobList(args[3]), args[2], args[1]);
       std::vector<std::string> todo;
       std::vector<std::string> done;
+      collection::removeLeftovers(args[1]);
       collection::planBatch(args[1], photos, todo, done);
       collection::writeJobList(args[4], photos);
       collection::writeJobList(args[5], todo);

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <map>
 #include <numeric>
+#include <regex>
 #include <sstream>
 
 #include "collection/csv.h"
@@ -173,6 +174,21 @@ std::vector<std::string> outsideOutput(const std::vector<std::string>& photos, c
   for (const std::string& photo : photos)
     if ((folder + relativeName(photo)).rfind(inside, 0) != 0) kept.push_back(photo);
   return kept;
+}
+
+void removeLeftovers(const fs::path& output) {
+  static const std::regex leftover(R"(\..+\.(partial|old)-[0-9]+)");
+  std::vector<fs::path> found;
+  for (auto walk = fs::recursive_directory_iterator(output); walk != fs::recursive_directory_iterator(); ++walk) {
+    const std::string name = walk->path().filename().string();
+    if (walk.depth() == 0 && name == ".annotate") {
+      walk.disable_recursion_pending();
+    } else if (std::regex_match(name, leftover)) {
+      found.push_back(walk->path());
+      walk.disable_recursion_pending();
+    }
+  }
+  for (const fs::path& path : found) fs::remove_all(path);
 }
 
 void planBatch(const fs::path& output, const std::vector<std::string>& photos, std::vector<std::string>& todo,

@@ -21,6 +21,10 @@ void writeJobList(const std::filesystem::path& path, const std::vector<std::stri
 std::vector<std::string> outsideOutput(const std::vector<std::string>& photos, const std::filesystem::path& photoFolder,
                                        const std::filesystem::path& output);
 
+// Removes what killed jobs left in the output folder: staging folders and
+// files (".<name>.partial-<pid>") and folders moved aside (".<name>.old-<pid>").
+void removeLeftovers(const std::filesystem::path& output);
+
 // Splits `photos` into those whose published folder is complete (`done`)
 // and the rest (`todo`), keeping their order.
 void planBatch(const std::filesystem::path& output, const std::vector<std::string>& photos,

@@ -1,0 +1,50 @@
+#pragma once
+// What the annotate tests share: running the driver, hand runs of the chain
+// to compare with, and comparing output folders.
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "collection/run.h"
+
+namespace batch_support {
+
+namespace fs = std::filesystem;
+
+// A fresh empty folder for one test, under the build's test area.
+fs::path freshFolder(const std::string& name);
+
+// The sample photos of the checkout (credits in samples/SOURCES.md).
+std::vector<fs::path> samplePhotos();
+
+// Runs `arguments` in `directory`, output and errors captured together.
+collection::RunResult run(const fs::path& directory, const std::vector<std::string>& arguments);
+
+// Runs the build's annotate with `options`, then the photo and output folders.
+collection::RunResult annotate(const std::vector<std::string>& options, const fs::path& photos, const fs::path& output);
+
+// The label file and results file of Ferrow then Tamsel run by hand on
+// `photo` in a fresh working directory laid out by the layout command.
+struct HandRun {
+  std::string labels;
+  std::string results;
+};
+HandRun handRun(const fs::path& photo, const fs::path& work);
+
+// Every file below `folder` (relative path to content), the tables, the
+// report, the job log and the batch's own bookkeeping left out, and each
+// record's timing line dropped (it is the one thing two runs differ in).
+std::map<std::string, std::string> publishedFiles(const fs::path& folder);
+
+// The rows of a CSV file of the output folder, header first.
+std::vector<std::vector<std::string>> table(const fs::path& file);
+
+// Rows of images.csv by photo.
+std::map<std::string, std::vector<std::string>> imagesByPhoto(const fs::path& output);
+
+// Per photo (the job log's last field), the number of jobs with exit status 0.
+std::map<std::string, int> finishedJobs(const fs::path& output);
+
+}  // namespace batch_support
