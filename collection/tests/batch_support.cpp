@@ -25,6 +25,14 @@ std::vector<fs::path> samplePhotos() {
   return photos;
 }
 
+void keepCredits(const fs::path& folder) {
+  fs::create_directories(folder);
+  fs::copy_file(fs::path(PROJECT_SOURCE_DIR) / "samples/SOURCES.md", folder / "SOURCES.md",
+                fs::copy_options::overwrite_existing);
+  const fs::path shared = fs::path(SHARED_DATA_DIR) / "photos/SOURCES.md";
+  if (fs::exists(shared)) fs::copy_file(shared, folder / "SHARED-SOURCES.md", fs::copy_options::overwrite_existing);
+}
+
 collection::RunResult run(const fs::path& directory, const std::vector<std::string>& arguments) {
   static int count = 0;
   const fs::path log = fs::path(PROJECT_BINARY_DIR) / "collection/test-area" /

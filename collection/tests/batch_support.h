@@ -19,6 +19,10 @@ fs::path freshFolder(const std::string& name);
 // The sample photos of the checkout (credits in samples/SOURCES.md).
 std::vector<fs::path> samplePhotos();
 
+// Puts the credit lists of the sample photos and of the shared photos into
+// `folder`, for a test that copies photos there.
+void keepCredits(const fs::path& folder);
+
 // Runs `arguments` in `directory`, output and errors captured together.
 collection::RunResult run(const fs::path& directory, const std::vector<std::string>& arguments);
 

@@ -72,6 +72,7 @@ TEST(Browser, ReportShowsLegendColoursAndFiltersByConcept) {
   const fs::path work = freshFolder("browser");
   const fs::path photos = work / "photos";
   fs::create_directories(photos);
+  keepCredits(photos);
   for (const fs::path& photo : samplePhotos()) fs::copy_file(photo, photos / photo.filename());
   const fs::path output = work / "out";
   const auto batch = annotate({"-j", "2"}, photos, output);

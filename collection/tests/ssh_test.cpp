@@ -83,6 +83,7 @@ TEST(Ssh, TwoMachinesGiveTheFilesOfALocalBatch) {
 
   const fs::path photos = folder / "photos";
   fs::create_directories(photos / "sub dir");
+  keepCredits(photos);
   const auto samples = samplePhotos();
   for (std::size_t i = 0; i < 4; ++i) fs::copy_file(samples[i], photos / (i % 2 ? "sub dir" : ".") / samples[i].filename());
   collection::writeFileAtomically(photos / "broken.jpg", "not a photo");
