@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <csetjmp>
 #include <cstdio>
 #include <map>
 #include <stdexcept>
@@ -53,19 +54,57 @@ imaging::ColourImage makeOverlay(const imaging::ColourImage& photo, const imagin
   return overlay;
 }
 
+namespace {
+
+// Writes the rows with libpng; false (and the library's message in `error`)
+// when it fails. Kept free of C++ objects with destructors between setjmp and
+// any longjmp back to it.
+bool writeRows(std::FILE* file, int width, int height, std::vector<png_bytep>& rows, std::string& error) {
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  if (png == nullptr) return false;
+  png_infop info = png_create_info_struct(png);
+  if (info == nullptr || setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    error = "libpng failed";
+    return false;
+  }
+  png_init_io(png, file);
+  // Overlays are written once per photo and shown in a browser: fast
+  // compression (level 1, one cheap filter) is worth the larger file.
+  png_set_compression_level(png, 1);
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  png_write_image(png, rows.data());
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return true;
+}
+
+}  // namespace
+
 void writePng(const std::string& path, const imaging::ColourImage& image) {
-  std::vector<std::uint8_t> packed(static_cast<std::size_t>(image.width()) * image.height() * 3);
-  std::size_t at = 0;
-  for (int row = 0; row < image.height(); ++row)
-    for (int column = 0; column < image.width(); ++column)
-      for (int channel = 0; channel < 3; ++channel) packed[at++] = image[channel][row][column];
-  png_image png{};
-  png.version = PNG_IMAGE_VERSION;
-  png.width = static_cast<png_uint_32>(image.width());
-  png.height = static_cast<png_uint_32>(image.height());
-  png.format = PNG_FORMAT_RGB;
-  if (!png_image_write_to_file(&png, path.c_str(), 0, packed.data(), 0, nullptr))
-    throw std::runtime_error("cannot write " + path + ": " + png.message);
+  const std::size_t stride = static_cast<std::size_t>(image.width()) * 3;
+  std::vector<std::uint8_t> packed(stride * image.height());
+  std::vector<png_bytep> rows(image.height());
+  for (int row = 0; row < image.height(); ++row) {
+    std::uint8_t* out = packed.data() + stride * row;
+    rows[row] = out;
+    const std::uint8_t* red = image[0][row];
+    const std::uint8_t* green = image[1][row];
+    const std::uint8_t* blue = image[2][row];
+    for (int column = 0; column < image.width(); ++column) {
+      *out++ = red[column];
+      *out++ = green[column];
+      *out++ = blue[column];
+    }
+  }
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) throw std::runtime_error("cannot write " + path);
+  std::string error;
+  const bool written = writeRows(file, image.width(), image.height(), rows, error);
+  if (std::fclose(file) != 0 || !written) throw std::runtime_error("cannot write " + path + (error.empty() ? "" : ": " + error));
 }
 
 imaging::ColourImage readPng(const std::string& path) {

@@ -23,11 +23,12 @@ namespace collection {
 namespace {
 
 // The fixed names of the photo inside a slot.
-constexpr const char* kNormalised = "images/photo.png";
-constexpr const char* kConverted = "images/photo.ppm";
+// The normalised photo is a PPM: no compression to pay for, and the
+// converter Ferrow starts reads it back unchanged.
+constexpr const char* kNormalised = "images/photo.ppm";
 constexpr const char* kLabels = "images/segmentationMasks/photo.seg";
-constexpr const char* kMaskPrefix = "RegionMask.photo.png.";
-constexpr const char* kResults = "output/classification-results.photo.png.ORM.xml";
+constexpr const char* kMaskPrefix = "RegionMask.photo.ppm.";
+constexpr const char* kResults = "output/classification-results.photo.ppm.ORM.xml";
 constexpr const char* kDescriptors[] = {"RS", "SC", "HT", "EH"};
 constexpr const char* kLayoutMark = ".laid-out";
 
@@ -67,7 +68,7 @@ void clearSlot(const fs::path& slot) {
 }
 
 // Turns the photo upright, flattens it onto white, scales it and writes it as
-// the slot's PNG; the sizes before and after land in two small files.
+// the slot's PPM; the sizes before and after land in two small files.
 void normalise(const ChainSettings& settings, const fs::path& slot, const fs::path& photo, PhotoRecord& record) {
   std::error_code error;
   if (!fs::is_regular_file(photo, error)) throw JobFailure("no such photo: " + photo.string());
@@ -127,15 +128,19 @@ std::string notes(const imaging::ColourImage& photo) {
   return text;
 }
 
+// Moves a product of the slot into the staging folder (copies it when the
+// two are on different file systems).
 void addFile(const fs::path& from, const fs::path& folder, const std::string& name, PhotoRecord& record) {
-  fs::copy_file(from, folder / name, fs::copy_options::overwrite_existing);
+  std::error_code error;
+  fs::rename(from, folder / name, error);
+  if (error) fs::copy_file(from, folder / name, fs::copy_options::overwrite_existing);
   record.files.push_back({name, fs::file_size(folder / name)});
 }
 
 // Fills the staging folder with the slot's products and the overlay, the
 // record last.
 void stage(const fs::path& slot, const fs::path& staging, PhotoRecord& record) {
-  const imaging::ColourImage photo = imaging::readColourImage((slot / kConverted).string());
+  const imaging::ColourImage photo = imaging::readColourImage((slot / kNormalised).string());
   const imaging::GreyImage labels = imaging::readLabelFile((slot / kLabels).string());
   const Confidences confidences = parseResults(readWholeFile(slot / kResults));
   record.width = photo.width();
@@ -159,7 +164,7 @@ void stage(const fs::path& slot, const fs::path& staging, PhotoRecord& record) {
     addFile(mask, staging, "mask." + std::to_string(region) + ".pgm", record);
   }
   for (const char* kind : kDescriptors)
-    addFile(slot / "descriptors" / (std::string("photo.png.") + kind + ".xml"), staging, std::string(kind) + ".xml", record);
+    addFile(slot / "descriptors" / (std::string("photo.ppm.") + kind + ".xml"), staging, std::string(kind) + ".xml", record);
   addFile(slot / kResults, staging, "results.xml", record);
   writePng((staging / "overlay.png").string(), overlay);
   record.files.push_back({"overlay.png", fs::file_size(staging / "overlay.png")});
@@ -238,8 +243,8 @@ PhotoRecord annotatePhoto(const ChainSettings& settings, const fs::path& slot, c
     normalise(settings, slot, photo, record);
     const std::string listName = fs::path(settings.concepts).filename().string();
     runStep(slot, "Ferrow", {settings.ferrow, kNormalised},
-            {kLabels, "descriptors/photo.png.RS.xml", "descriptors/photo.png.SC.xml", "descriptors/photo.png.HT.xml",
-             "descriptors/photo.png.EH.xml"});
+            {kLabels, "descriptors/photo.ppm.RS.xml", "descriptors/photo.ppm.SC.xml", "descriptors/photo.ppm.HT.xml",
+             "descriptors/photo.ppm.EH.xml"});
     runStep(slot, "Tamsel", {settings.tamsel, kNormalised, listName}, {kResults});
     fs::create_directories(destination.parent_path());
     fs::remove_all(staging);
