@@ -12,6 +12,7 @@
 #include "collection/csv.h"
 #include "collection/overlay.h"
 #include "collection/run.h"
+#include "classification/results_writer.h"
 #include "imaging/label_reader.h"
 #include "platform/failure.h"
 
@@ -19,6 +20,9 @@ namespace fs = std::filesystem;
 
 namespace collection {
 namespace {
+
+// Text in the page: the XML entities serve HTML too.
+std::string escapeHtml(const std::string& text) { return classification::escapeXml(text); }
 
 std::string fixed(double value, int digits) {
   char text[64];
@@ -316,21 +320,6 @@ std::string urlPath(const std::string& relative) {
     }
   }
   return url;
-}
-
-std::string escapeHtml(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
-    }
-  }
-  return out;
 }
 
 std::string reportPage(const std::vector<PhotoEntry>& entries) {

@@ -53,6 +53,5 @@ std::string reportPage(const std::vector<PhotoEntry>& entries);
 
 // "%XX" for every byte of a relative path but letters, digits, "-._~/".
 std::string urlPath(const std::string& relative);
-std::string escapeHtml(const std::string& text);
 
 }  // namespace collection

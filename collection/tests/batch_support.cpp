@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <sstream>
 
@@ -10,8 +12,26 @@
 
 namespace batch_support {
 
+namespace {
+
+fs::path processFolder() {
+  return fs::path(PROJECT_BINARY_DIR) / "collection/test-area" / std::to_string(getpid());
+}
+
+class RemoveWhenPassed : public testing::Environment {
+ public:
+  void TearDown() override {
+    if (!testing::UnitTest::GetInstance()->Failed()) fs::remove_all(processFolder());
+  }
+};
+
+// GoogleTest takes ownership of the environment.
+const testing::Environment* const cleanUp = testing::AddGlobalTestEnvironment(new RemoveWhenPassed);
+
+}  // namespace
+
 fs::path freshFolder(const std::string& name) {
-  const fs::path folder = fs::path(PROJECT_BINARY_DIR) / "collection/test-area" / name;
+  const fs::path folder = processFolder() / name;
   fs::remove_all(folder);
   fs::create_directories(folder);
   return folder;
@@ -35,8 +55,7 @@ void keepCredits(const fs::path& folder) {
 
 collection::RunResult run(const fs::path& directory, const std::vector<std::string>& arguments) {
   static int count = 0;
-  const fs::path log = fs::path(PROJECT_BINARY_DIR) / "collection/test-area" /
-                       ("run-" + std::to_string(getpid()) + "-" + std::to_string(++count) + ".log");
+  const fs::path log = processFolder() / ("run-" + std::to_string(++count) + ".log");
   fs::create_directories(log.parent_path());
   collection::RunResult result = collection::runIn(directory, arguments, log);
   fs::remove(log);

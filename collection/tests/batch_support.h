@@ -13,7 +13,10 @@ namespace batch_support {
 
 namespace fs = std::filesystem;
 
-// A fresh empty folder for one test, under the build's test area.
+// A fresh empty folder for one test, under a folder of this test process's
+// own in the build's test area (ctest runs the tests of one program in
+// several processes at once). The process's folder is removed at the end
+// when every test passed.
 fs::path freshFolder(const std::string& name);
 
 // The sample photos of the checkout (credits in samples/SOURCES.md).

@@ -11,6 +11,7 @@
 #include "batch_support.h"
 #include "collection/overlay.h"
 #include "collection/regions.h"
+#include "classification/results_writer.h"
 #include "collection/report.h"
 #include "imaging/label_reader.h"
 #include "imaging/pnm.h"
@@ -139,7 +140,7 @@ TEST(Browser, ReportShowsLegendColoursAndFiltersByConcept) {
   const auto dom = browse(work, {"--dump-dom"}, url);
   ASSERT_EQ(dom.status, 0);
   auto section = [&](const std::string& name) {
-    const std::size_t at = dom.output.find("data-photo=\"" + collection::escapeHtml(name) + "\"");
+    const std::size_t at = dom.output.find("data-photo=\"" + classification::escapeXml(name) + "\"");
     EXPECT_NE(at, std::string::npos) << name;
     return at == std::string::npos ? std::string() : dom.output.substr(at, dom.output.find('>', at) - at);
   };
