@@ -11,15 +11,15 @@ photos=$root/../shared/photos
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-now() { echo "$EPOCHREALTIME"; }
-elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", b - a }'; }
 count=$(find "$photos" -name '*.jpg' | wc -l)
+# Wall time, and processor time (user + system, children included), which a
+# busy machine changes less.
+measure() { /usr/bin/time -f "%e s wall, %U + %S s processor" -o "$work/time" "$@" || true; }
 
 # The chain alone.
 bash "$root/scripts/layout" "$build" "$work/hand" >/dev/null
 mkdir -p "$work/hand/images/segmentationMasks"
-start=$(now)
-(
+chain() {
   cd "$work/hand"
   export PATH="$build/tools/svm:$PATH"
   for photo in "$photos"/*.jpg; do
@@ -29,12 +29,14 @@ start=$(now)
     "$build/pipeline/Ferrow" images/photo.jpg >/dev/null
     "$build/classification/Tamsel" images/photo.jpg concepts.txt >/dev/null
   done
-)
-chain=$(elapsed "$start" "$(now)")
-echo "chain alone, one after the other: $count photos in $chain s"
+}
+export -f chain
+export work build photos
+measure bash -c chain
+echo "chain alone, one after the other, $count photos: $(cat "$work/time")"
 
 for jobs in 1 2; do
-  start=$(now)
-  "$build/collection/annotate" -j "$jobs" "$photos" "$work/out-$jobs" 2>"$work/summary-$jobs" || true
-  echo "annotate -j $jobs: $count photos in $(elapsed "$start" "$(now)") s; $(tail -n 1 "$work/summary-$jobs")"
+  measure "$build/collection/annotate" -j "$jobs" "$photos" "$work/out-$jobs" 2>"$work/summary-$jobs"
+  echo "annotate -j $jobs, $count photos: $(cat "$work/time")"
+  tail -n 1 "$work/summary-$jobs"
 done
