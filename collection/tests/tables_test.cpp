@@ -29,6 +29,8 @@ struct CsvCase {
   std::string field;
 };
 
+void PrintTo(const CsvCase& csvCase, std::ostream* out) { *out << testing::PrintToString(csvCase.text); }
+
 class CsvFieldTest : public testing::TestWithParam<CsvCase> {};
 
 TEST_P(CsvFieldTest, QuotesOnlyWhatNeedsItAndReadsBack) {
