@@ -1,0 +1,283 @@
+#include "collection/photo_job.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+
+#include "collection/overlay.h"
+#include "collection/regions.h"
+#include "collection/run.h"
+#include "imaging/label_reader.h"
+#include "imaging/pnm.h"
+#include "platform/failure.h"
+
+namespace fs = std::filesystem;
+
+namespace collection {
+namespace {
+
+// The fixed names of the photo inside a slot.
+// The normalised photo is a PPM: no compression to pay for, and the
+// converter Ferrow starts reads it back unchanged.
+constexpr const char* kNormalised = "images/photo.ppm";
+constexpr const char* kLabels = "images/segmentationMasks/photo.seg";
+constexpr const char* kMaskPrefix = "RegionMask.photo.ppm.";
+constexpr const char* kResults = "output/classification-results.photo.ppm.ORM.xml";
+constexpr const char* kDescriptors[] = {"RS", "SC", "HT", "EH"};
+constexpr const char* kLayoutMark = ".laid-out";
+
+class JobFailure : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+std::string lowerExtension(const fs::path& photo) {
+  std::string extension = photo.extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::tolower(c); });
+  return extension;
+}
+
+std::string firstLine(const std::string& text) {
+  const std::size_t start = text.find_first_not_of(" \t\r\n");
+  if (start == std::string::npos) return "";
+  const std::size_t end = text.find_first_of("\r\n", start);
+  return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+void readSize(const fs::path& file, int& width, int& height) {
+  std::ifstream in(file);
+  if (!(in >> width >> height)) width = height = 0;
+}
+
+// Leftovers of an earlier photo (or of a job killed half-way) go, the folders
+// the programs expect stay.
+void clearSlot(const fs::path& slot) {
+  fs::remove_all(slot / "images");
+  for (const char* folder : {"descriptors", "output"}) {
+    fs::remove_all(slot / folder);
+    fs::create_directories(slot / folder);
+  }
+  for (const char* file : {"infiles.txt", "testDataFile.txt", "output.txt"}) fs::remove(slot / file);
+  fs::create_directories(slot / "images/segmentationMasks");
+}
+
+// Turns the photo upright, flattens it onto white, scales it and writes it as
+// the slot's PPM; the sizes before and after land in two small files.
+void normalise(const ChainSettings& settings, const fs::path& slot, const fs::path& photo, PhotoRecord& record) {
+  std::error_code error;
+  if (!fs::is_regular_file(photo, error)) throw JobFailure("no such photo: " + photo.string());
+  // The photo is reached through a link with a plain name, so that nothing in
+  // its own name (brackets, colons, a leading dash) is read as an option.
+  const std::string source = "images/source" + lowerExtension(photo);
+  fs::create_symlink(fs::absolute(photo), slot / source);
+  std::vector<std::string> command = {"convert", "-regard-warnings", source + "[0]", "-format", "%w %h\\n",
+                                      "-write", "info:original-size.txt", "-auto-orient", "-background", "white",
+                                      "-alpha", "remove", "-alpha", "off", "-depth", "8"};
+  if (!settings.fullSize) {
+    const std::string side = std::to_string(kLongerSide);
+    const std::string box = side + 'x' + side + '>';
+    command.insert(command.end(), {"-resize", box});
+  }
+  command.insert(command.end(), {"-format", "%w %h\\n", "-write", "info:normalised-size.txt", "-strip", kNormalised});
+  for (const char* file : {"original-size.txt", "normalised-size.txt"}) fs::remove(slot / file);
+  const RunResult run = runIn(slot, command, slot / "convert.log");
+  if (run.status != 0 || !fs::is_regular_file(slot / kNormalised, error)) {
+    const std::string message = firstLine(run.output);
+    throw JobFailure(message.empty() ? "convert failed on the photo" : message);
+  }
+  readSize(slot / "original-size.txt", record.originalWidth, record.originalHeight);
+  readSize(slot / "normalised-size.txt", record.width, record.height);
+  if (std::min(record.width, record.height) < kSmallestSide)
+    throw JobFailure("too small to segment: " + std::to_string(record.width) + " x " + std::to_string(record.height) +
+                     " pixels (at least " + std::to_string(kSmallestSide) + " on each side)");
+}
+
+void runStep(const fs::path& slot, const std::string& name, const std::vector<std::string>& command,
+             const std::vector<std::string>& products) {
+  const RunResult run = runIn(slot, command, slot / (name + ".log"));
+  std::error_code error;
+  bool made = true;
+  for (const std::string& product : products) made = made && fs::is_regular_file(slot / product, error);
+  if (run.status == 0 && made) return;
+  std::string message = lastLine(run.output);
+  if (message.empty()) message = run.status == 0 ? "made no " + products.front() : "exit status " + std::to_string(run.status);
+  throw JobFailure(name + ": " + message);
+}
+
+bool isGrey(const imaging::ColourImage& image) {
+  for (int row = 0; row < image.height(); ++row)
+    for (int column = 0; column < image.width(); ++column)
+      if (image[0][row][column] != image[1][row][column] || image[1][row][column] != image[2][row][column]) return false;
+  return true;
+}
+
+std::string notes(const imaging::ColourImage& photo) {
+  std::string text;
+  if (isGrey(photo)) text = "grey photo: concepts told apart by colour are unreliable";
+  if (std::max(photo.width(), photo.height()) < kSmallLongerSide) {
+    if (!text.empty()) text += "; ";
+    text += "small photo (" + std::to_string(photo.width()) + " x " + std::to_string(photo.height()) +
+            " pixels): few and coarse regions";
+  }
+  return text;
+}
+
+// Moves a product of the slot into the staging folder (copies it when the
+// two are on different file systems).
+void addFile(const fs::path& from, const fs::path& folder, const std::string& name, PhotoRecord& record) {
+  std::error_code error;
+  fs::rename(from, folder / name, error);
+  if (error) fs::copy_file(from, folder / name, fs::copy_options::overwrite_existing);
+  record.files.push_back({name, fs::file_size(folder / name)});
+}
+
+// Fills the staging folder with the slot's products and the overlay, the
+// record last.
+void stage(const fs::path& slot, const fs::path& staging, PhotoRecord& record) {
+  const imaging::ColourImage photo = imaging::readColourImage((slot / kNormalised).string());
+  const imaging::GreyImage labels = imaging::readLabelFile((slot / kLabels).string());
+  const Confidences confidences = parseResults(readWholeFile(slot / kResults));
+  record.width = photo.width();
+  record.height = photo.height();
+  record.regions = static_cast<int>(confidences.values.size());
+  record.message = notes(photo);
+
+  std::vector<Tint> tints;
+  for (const auto& region : confidences.values) {
+    const int best = bestConcept(region);
+    tints.push_back(best < 0 ? Tint{} : Tint{true, conceptColour(confidences.concepts[best])});
+  }
+  const imaging::ColourImage overlay = makeOverlay(photo, labels, tints);
+
+  fs::create_directories(staging);
+  addFile(slot / kLabels, staging, "labels.seg", record);
+  for (int region = 0;; ++region) {
+    const fs::path mask = slot / "images/segmentationMasks" / (kMaskPrefix + std::to_string(region) + ".pgm");
+    std::error_code error;
+    if (!fs::is_regular_file(mask, error)) break;
+    addFile(mask, staging, "mask." + std::to_string(region) + ".pgm", record);
+  }
+  for (const char* kind : kDescriptors)
+    addFile(slot / "descriptors" / (std::string("photo.ppm.") + kind + ".xml"), staging, std::string(kind) + ".xml", record);
+  addFile(slot / kResults, staging, "results.xml", record);
+  writePng((staging / "overlay.png").string(), overlay);
+  record.files.push_back({"overlay.png", fs::file_size(staging / "overlay.png")});
+}
+
+// Puts the staged folder in place with one rename; an older folder of the
+// same photo is moved aside first and removed after.
+void publish(const fs::path& staging, const fs::path& destination) {
+  std::error_code error;
+  fs::path old;
+  if (fs::exists(fs::symlink_status(destination, error))) {
+    old = besideHidden(destination, "old");
+    fs::remove_all(old);
+    fs::rename(destination, old);
+  }
+  fs::rename(staging, destination);
+  if (!old.empty()) fs::remove_all(old);
+}
+
+std::string signature(const ChainSettings& settings) {
+  return settings.ferrow + '\n' + settings.tamsel + '\n' + settings.layout + '\n' + settings.layoutFrom + '\n' +
+         settings.concepts + '\n' + settings.models + '\n';
+}
+
+}  // namespace
+
+Slot::Slot(const fs::path& base) {
+  if (!base.parent_path().empty()) fs::create_directories(base.parent_path());
+  for (int attempt = 1;; ++attempt) {
+    fs::path candidate = base;
+    if (attempt > 1) candidate += std::string(1, '-').append(std::to_string(attempt));
+    fs::path lockPath = candidate;
+    lockPath += ".lock";
+    const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) throw std::runtime_error("cannot open the slot lock " + lockPath.string());
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      directory_ = candidate;
+      lock_ = fd;
+      fs::create_directories(directory_);
+      return;
+    }
+    ::close(fd);
+  }
+}
+
+Slot::~Slot() {
+  if (lock_ >= 0) ::close(lock_);
+}
+
+void prepareSlot(const ChainSettings& settings, const fs::path& slot) {
+  const std::string wanted = signature(settings);
+  if (readWholeFile(slot / kLayoutMark) == wanted) return;
+  fs::remove(slot / kLayoutMark);
+  const RunResult run = runIn(slot, {settings.layout, settings.layoutFrom, "."}, slot / "layout.log");
+  if (run.status != 0) throw std::runtime_error("laying out " + slot.string() + ": " + lastLine(run.output));
+  const fs::path concepts = fs::absolute(settings.concepts);
+  if (!fs::is_regular_file(concepts)) throw std::runtime_error("no concept list " + settings.concepts);
+  fs::copy_file(concepts, slot / "conf" / concepts.filename(), fs::copy_options::overwrite_existing);
+  if (!settings.models.empty()) {
+    if (!fs::is_directory(settings.models)) throw std::runtime_error("no models folder " + settings.models);
+    fs::remove_all(slot / "conf/SVMtrainingModels");
+    fs::copy(settings.models, slot / "conf/SVMtrainingModels", fs::copy_options::recursive);
+  }
+  writeFileAtomically(slot / kLayoutMark, wanted);
+}
+
+PhotoRecord annotatePhoto(const ChainSettings& settings, const fs::path& slot, const fs::path& photo,
+                          const fs::path& output, const std::string& relative) {
+  const auto start = std::chrono::steady_clock::now();
+  const fs::path destination = publishedFolder(output, relative);
+  const fs::path staging = besideHidden(destination, "partial");
+  PhotoRecord record;
+  auto seconds = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+  try {
+    clearSlot(slot);
+    normalise(settings, slot, photo, record);
+    const std::string listName = fs::path(settings.concepts).filename().string();
+    runStep(slot, "Ferrow", {settings.ferrow, kNormalised},
+            {kLabels, "descriptors/photo.ppm.RS.xml", "descriptors/photo.ppm.SC.xml", "descriptors/photo.ppm.HT.xml",
+             "descriptors/photo.ppm.EH.xml"});
+    runStep(slot, "Tamsel", {settings.tamsel, kNormalised, listName}, {kResults});
+    fs::create_directories(destination.parent_path());
+    fs::remove_all(staging);
+    stage(slot, staging, record);
+    record.annotated = true;
+    record.seconds = seconds();
+    writeFileAtomically(staging / kRecordName, recordText(record));
+    publish(staging, destination);
+    fs::remove(failureRecord(output, relative));
+    return record;
+  } catch (const JobFailure& failure) {
+    record.message = failure.what();
+  } catch (const platform::Failure& failure) {
+    record.message = lastLine(failure.what());
+  } catch (const std::exception& failure) {
+    record.message = failure.what();
+  }
+  std::error_code error;
+  fs::remove_all(staging, error);
+  record.annotated = false;
+  record.files.clear();
+  record.regions = 0;
+  record.seconds = seconds();
+  const fs::path failed = failureRecord(output, relative);
+  fs::create_directories(failed.parent_path());
+  writeFileAtomically(failed, recordText(record));
+  return record;
+}
+
+void putFirstOnPath(const std::string& directory) {
+  const char* path = std::getenv("PATH");
+  const std::string value = path != nullptr && *path != '\0' ? directory + ":" + path : directory;
+  setenv("PATH", value.c_str(), 1);
+}
+
+}  // namespace collection
