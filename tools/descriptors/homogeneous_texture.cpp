@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "tools/descriptors/fft.h"
 
@@ -10,23 +9,8 @@ namespace descriptors {
 namespace {
 
 constexpr int kGrid = Fft128::kSize;
-constexpr int kHalf = kGrid / 2;
 constexpr int kCells = Fft128::kCells;
-constexpr int kBands = 5;
-constexpr int kOrientations = 6;
-
-// Full width at half maximum of a Gaussian with unit standard deviation.
-const double kHalfMaximumWidth = 2.0 * std::sqrt(2.0 * std::log(2.0));
-
-// x mod 180, never negative.
-double reduceDegrees(double x) {
-  double r = std::fmod(x, 180.0);
-  if (r < 0.0) r += 180.0;
-  return r;
-}
-
-// Channel weights below this are left out of the sums.
-constexpr double kSmallestWeight = 1e-30;
+static_assert(kGrid == kTextureGrid);
 
 int roundHalfUp(double v) { return static_cast<int>(std::floor(v + 0.5)); }
 
@@ -35,47 +19,6 @@ int quantiseEnergy(double v) {
   constexpr double kScale = 63.75;
   return std::clamp(roundHalfUp(kScale * std::log10(1.0 + v)), 0, 255);
 }
-
-}  // namespace
-
-TextureFilterBank::TextureFilterBank() : radius_(kCells) {
-  std::vector<double> angle(kCells);
-  for (int v = 0; v < kGrid; ++v) {
-    const int vs = v < kHalf ? v : v - kGrid;
-    for (int u = 0; u < kGrid; ++u) {
-      const int us = u < kHalf ? u : u - kGrid;
-      const std::size_t cell = static_cast<std::size_t>(v * kGrid + u);
-      radius_[cell] = std::sqrt(static_cast<double>(us * us + vs * vs)) / kHalf;
-      // A real image's spectrum is symmetric, so orientations are taken modulo 180 degrees.
-      angle[cell] =
-          reduceDegrees(std::atan2(static_cast<double>(vs), static_cast<double>(us)) * (180.0 / std::numbers::pi));
-    }
-  }
-  const double angularSpread = 30.0 / kHalfMaximumWidth;
-  for (int band = 0; band < kBands; ++band) {
-    const double centre = 0.75 / std::pow(2.0, band);
-    const double radialSpread = (0.5 / std::pow(2.0, band)) / kHalfMaximumWidth;
-    for (int orientation = 0; orientation < kOrientations; ++orientation) {
-      const double direction = 30.0 * orientation;
-      Channel& channel = channels_[static_cast<std::size_t>(band * kOrientations + orientation)];
-      channel.cells.reserve(kCells);
-      channel.weights.reserve(kCells);
-      for (std::size_t cell = 0; cell < static_cast<std::size_t>(kCells); ++cell) {
-        const double dt = reduceDegrees(angle[cell] - direction + 90.0) - 90.0;
-        const double dr = radius_[cell] - centre;
-        const double g =
-            std::exp(-dr * dr / (2 * radialSpread * radialSpread) - dt * dt / (2 * angularSpread * angularSpread));
-        const double weight = g * g;
-        channel.weightSum += weight;
-        if (weight < kSmallestWeight) continue;
-        channel.cells.push_back(static_cast<std::uint16_t>(cell));
-        channel.weights.push_back(weight);
-      }
-    }
-  }
-}
-
-namespace {
 
 // Mean and population standard deviation of every region's luminance, in two
 // passes over the image; each region's pixels are summed in raster order.
