@@ -24,11 +24,12 @@ int quantiseEnergy(double v) {
 // passes over the image; each region's pixels are summed in raster order.
 void measureStatistics(const imaging::ColourImage& image, const imaging::GreyImage& labels,
                        const std::vector<Region>& regions, std::vector<TextureMeasures>& measures) {
+  std::vector<double> row(static_cast<std::size_t>(labels.width()));
   std::vector<double> sums(regions.size(), 0.0);
   for (int y = 0; y < labels.height(); ++y) {
     const std::uint8_t* label = labels[y];
-    const ColourRow colours(image, y);
-    for (int x = 0; x < labels.width(); ++x) sums[label[x]] += colours.luminanceAt(x);
+    rowLuminance(image, y, 0, labels.width(), row.data());
+    for (int x = 0; x < labels.width(); ++x) sums[label[x]] += row[static_cast<std::size_t>(x)];
   }
   std::vector<double> means(regions.size(), 0.0);
   for (std::size_t j = 0; j < regions.size(); ++j)
@@ -36,9 +37,9 @@ void measureStatistics(const imaging::ColourImage& image, const imaging::GreyIma
   std::vector<double> squares(regions.size(), 0.0);
   for (int y = 0; y < labels.height(); ++y) {
     const std::uint8_t* label = labels[y];
-    const ColourRow colours(image, y);
+    rowLuminance(image, y, 0, labels.width(), row.data());
     for (int x = 0; x < labels.width(); ++x) {
-      const double d = colours.luminanceAt(x) - means[label[x]];
+      const double d = row[static_cast<std::size_t>(x)] - means[label[x]];
       squares[label[x]] += d * d;
     }
   }
@@ -66,12 +67,12 @@ std::vector<double> powerSpectrum(const imaging::ColourImage& image, const imagi
       const int columns = std::min(kGrid, labels.width() - tileLeft);
       for (int yy = 0; yy < rows; ++yy) {
         const std::uint8_t* labelRow = labels[tileTop + yy] + tileLeft;
-        const ColourRow colours(image, tileTop + yy);
         double* cells = grid.data() + yy * kGrid;
+        rowLuminance(image, tileTop + yy, tileLeft, columns, cells);
         bool used = false;
         for (int xx = 0; xx < columns; ++xx) {
           const bool inside = labelRow[xx] == label;
-          cells[xx] = inside ? colours.luminanceAt(tileLeft + xx) - mean : 0.0;
+          cells[xx] = inside ? cells[xx] - mean : 0.0;
           used = used || inside;
         }
         std::fill(cells + columns, cells + kGrid, 0.0);

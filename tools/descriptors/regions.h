@@ -40,6 +40,9 @@ inline double luminance(int red, int green, int blue) {
   return static_cast<double>(299 * red + 587 * green + 114 * blue) / 1000.0;
 }
 
+// The luminance of `count` pixels of row y from column x0 on, into out[0..count).
+void rowLuminance(const imaging::ColourImage& image, int y, int x0, int count, double* out);
+
 // The red, green and blue samples of one image row.
 struct ColourRow {
   ColourRow(const imaging::ColourImage& image, int y) : red(image[0][y]), green(image[1][y]), blue(image[2][y]) {}
