@@ -36,8 +36,7 @@ std::vector<Centre> centresOf(const imaging::GreyImage& labels, const std::vecto
   for (int y = 0; y < labels.height(); ++y) {
     const std::uint8_t* label = labels[y];
     for (int start = 0; start < labels.width();) {
-      int end = start + 1;
-      while (end < labels.width() && label[end] == label[start]) ++end;
+      const int end = runEnd(label, start, labels.width());
       const Centre& c = centres[label[start]];
       const double dy = y - c.y;
       for (const int x : {start, end - 1}) {
@@ -169,8 +168,7 @@ std::vector<ShapeMagnitudes> shapeMagnitudes(const imaging::GreyImage& labels, c
   for (int y = 0; y < labels.height(); ++y) {
     const std::uint8_t* label = labels[y];
     for (int start = 0; start < labels.width();) {
-      int end = start + 1;
-      while (end < labels.width() && label[end] == label[start]) ++end;
+      const int end = runEnd(label, start, labels.width());
       for (int x = start; x < end; x += kChunk)
         addPixels(sums[label[start]], terms, x, y, std::min(kChunk, end - x), centres[label[start]]);
       start = end;

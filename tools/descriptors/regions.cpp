@@ -33,8 +33,7 @@ std::vector<Region> findRegions(const imaging::GreyImage& labels) {
     const std::uint8_t* row = labels[y];
     for (int start = 0; start < width;) {
       const std::uint8_t label = row[start];
-      int end = start + 1;
-      while (end < width && row[end] == label) ++end;
+      const int end = runEnd(row, start, width);
       if (label >= regions.size()) {
         const auto oldSize = regions.size();
         regions.resize(static_cast<std::size_t>(label) + 1);
