@@ -1,5 +1,6 @@
 // The extractor's faster paths against the plain computations they replace:
-// the region-shape sums pixel by pixel, and on shared photos the four files
+// the region-shape sums pixel by pixel, the texture sums of a region alone
+// against those taken in a group, and on shared photos the four files
 // the program writes against the files of the plain computations and the
 // checksums of the files the program wrote before it was made faster.
 
@@ -148,6 +149,41 @@ TEST(RegionShapeSums, EqualThePixelByPixelSumsBitForBit) {
   expectSameMagnitudes(labels, descriptors::findRegions(labels), "random runs");
 }
 
+// The texture measures of every region equal, bit for bit, those of the
+// region measured alone, whatever group of regions its sums were taken with.
+void expectTextureAloneEqualsTogether(const imaging::ColourImage& image, const imaging::GreyImage& labels,
+                                      const std::vector<Region>& regions, const std::string& what) {
+  const descriptors::TextureFilterBank bank;
+  const std::vector<descriptors::TextureMeasures> together = descriptors::measureTexture(image, labels, regions, bank);
+  auto bits = [](const descriptors::TextureMeasures& m) {
+    std::vector<std::uint64_t> values{std::bit_cast<std::uint64_t>(m.mean), std::bit_cast<std::uint64_t>(m.deviation)};
+    for (const auto* row : {&m.energy, &m.energyDeviation})
+      for (double v : *row) values.push_back(std::bit_cast<std::uint64_t>(v));
+    return values;
+  };
+  for (std::size_t j = 0; j < regions.size(); ++j) {
+    std::vector<Region> alone = regions;
+    for (std::size_t i = 0; i < alone.size(); ++i)
+      if (i != j) alone[i].pixels = 0;
+    EXPECT_EQ(bits(descriptors::measureTexture(image, labels, alone, bank)[j]), bits(together[j]))
+        << what << ": region " << j;
+  }
+}
+
+TEST(TextureSums, AreTheSameForARegionAloneAndInAGroup) {
+  // Nine textured regions, two of them large enough for several tiles.
+  std::mt19937 random(5);
+  std::uniform_int_distribution<int> noise(0, 60);
+  const descriptors_testing::Scene scene = descriptors_testing::makeScene(
+      300, 200,
+      [&](int x, int y) {
+        const int v = (x * (y % 7 + 1)) % 90 + noise(random);
+        return descriptors_testing::Rgb{v, 2 * v % 256, 255 - v};
+      },
+      [](int x, int y) { return x < 150 ? (y < 150 ? 0 : 1) : 2 + (x / 60 + y / 50) % 7; });
+  expectTextureAloneEqualsTogether(scene.image, scene.labels, scene.regions, "nine regions");
+}
+
 // FNV-1a, 64 bits.
 std::uint64_t checksum(const std::string& bytes) {
   std::uint64_t hash = 0xcbf29ce484222325u;
@@ -215,6 +251,7 @@ TEST(ExtractorOnPhotos, WritesTheFilesOfThePlainComputationsAndOfTheFormerProgra
     const imaging::GreyImage labels = imaging::readLabelFile((work / "images" / (base + ".seg")).string());
     const std::vector<Region> regions = descriptors::findRegions(labels);
     expectSameMagnitudes(labels, regions, base);
+    expectTextureAloneEqualsTogether(pixels, labels, regions, base);
     for (std::size_t k = 0; k < std::size(kKinds); ++k) {
       const KindFile& kind = kKinds[k];
       const descriptors_testing::ProgramRun run =
