@@ -5,41 +5,14 @@
 // region's luminance spectrum, measured on a fixed 128 x 128 grid.
 
 #include <array>
-#include <cstdint>
 #include <vector>
 
 #include "tools/descriptors/regions.h"
+#include "tools/descriptors/texture_filter_bank.h"
 
 namespace descriptors {
 
 inline constexpr int kTextureValues = 62;
-inline constexpr int kTextureChannels = 30;
-
-// The squared Gaussian weights of the 30 channels over the 128 x 128
-// frequency cells, and the radial weight of every cell. Built once per run.
-class TextureFilterBank {
- public:
-  // The cells (v * 128 + u) where a channel's weight is above 1e-30, with
-  // their weights. The weights left out are far too small to change any sum
-  // they would enter, and leaving them out halves the work.
-  struct Channel {
-    std::vector<std::uint16_t> cells;
-    std::vector<double> weights;
-    double weightSum = 0.0;  // over all cells
-  };
-
-  TextureFilterBank();
-
-  // Channel i = 6 s + r: s the band (0 = highest frequencies), r the orientation.
-  const Channel& channel(int i) const { return channels_[static_cast<std::size_t>(i)]; }
-  double weightSum(int i) const { return channel(i).weightSum; }
-  // omega = |frequency| / Nyquist at cell v * 128 + u.
-  const std::vector<double>& radius() const { return radius_; }
-
- private:
-  std::vector<double> radius_;
-  std::array<Channel, kTextureChannels> channels_;
-};
 
 // Unquantised measures of one region.
 struct TextureMeasures {

@@ -4,6 +4,15 @@
 #include <cmath>
 #include <numbers>
 
+// On x86-64 the per-pixel loops are also built for AVX-512 and AVX2 and chosen at run
+// time. They are element-wise IEEE arithmetic without fused multiply-add, so
+// both builds give the same values.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define REGION_SHAPE_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
+#else
+#define REGION_SHAPE_CLONES
+#endif
+
 namespace descriptors {
 namespace {
 
@@ -13,7 +22,8 @@ struct Centre {
   double radius = 1.0;  // distance of the farthest pixel centre, 1 for a single pixel
 };
 
-// Centroid and radius of every region; the radius takes one pass over the image.
+// Centroid and radius of every region. Along a run of pixels dx^2 + dy^2 is
+// largest at one of its two ends, so the radius takes one look per run.
 std::vector<Centre> centresOf(const imaging::GreyImage& labels, const std::vector<Region>& regions) {
   std::vector<Centre> centres(regions.size());
   for (std::size_t j = 0; j < regions.size(); ++j) {
@@ -25,11 +35,15 @@ std::vector<Centre> centresOf(const imaging::GreyImage& labels, const std::vecto
   std::vector<double> squared(regions.size(), 0.0);
   for (int y = 0; y < labels.height(); ++y) {
     const std::uint8_t* label = labels[y];
-    for (int x = 0; x < labels.width(); ++x) {
-      const Centre& c = centres[label[x]];
-      const double dx = x - c.x;
+    for (int start = 0; start < labels.width();) {
+      const int end = runEnd(label, start, labels.width());
+      const Centre& c = centres[label[start]];
       const double dy = y - c.y;
-      squared[label[x]] = std::max(squared[label[x]], dx * dx + dy * dy);
+      for (const int x : {start, end - 1}) {
+        const double dx = x - c.x;
+        squared[label[start]] = std::max(squared[label[start]], dx * dx + dy * dy);
+      }
+      start = end;
     }
   }
   for (std::size_t j = 0; j < regions.size(); ++j)
@@ -37,8 +51,10 @@ std::vector<Centre> centresOf(const imaging::GreyImage& labels, const std::vecto
   return centres;
 }
 
-// Pixels are taken in groups of kLanes along a row; every lane keeps its own
-// running sums, so the work of a group runs side by side.
+// A region's sums are kept in kLanes partial sums: pixel x of a run that
+// starts at column s goes to lane (x - s) % kLanes. The partial sums are
+// added up at the end, lane 0 first. (The split fixes the rounding of the
+// magnitudes, so it stays as it is.)
 constexpr int kLanes = 8;
 
 // Running sums of R_n(rho) e^(-i m theta) over a region's pixels, per lane.
@@ -47,55 +63,99 @@ struct Sums {
   double im[kRadialOrders][kAngularOrders][kLanes] = {};
 };
 
-// Adds `count` (at most kLanes) pixels of row y, from column x0 on, of the
-// region with centre c; rho = distance / radius. e^(-i theta) =
-// (dx - i dy) / distance, and its powers follow by repeated multiplication;
-// the radial functions are 1, 2 cos(pi rho) and 2 cos(2 pi rho).
-void addPixels(Sums& sums, int x0, int y, int count, const Centre& centre) {
-  const double dy = y - centre.y;
-  double radial0[kLanes] = {};
-  double radial1[kLanes] = {};
-  double radial2[kLanes] = {};
-  double stepRe[kLanes] = {};
-  double stepIm[kLanes] = {};
-  for (int lane = 0; lane < count; ++lane) {
-    const double dx = (x0 + lane) - centre.x;
+// The terms of up to kChunk pixels of one run, one array per quantity, with
+// the columns past the run up to a whole number of lanes set to zero, which
+// adds nothing to a sum.
+constexpr int kChunk = 16 * kLanes;
+
+struct Terms {
+  double cosine[kChunk];   // cos(pi rho), pi rho before the cosine is taken
+  double radial1[kChunk];  // 2 cos(pi rho)
+  double radial2[kChunk];  // 2 cos(2 pi rho)
+  // e^(-i m theta) for m = 1..11 at [m - 1].
+  double powerRe[kAngularOrders - 1][kChunk];
+  double powerIm[kAngularOrders - 1][kChunk];
+};
+
+// rho = distance / radius; e^(-i theta) = (dx - i dy) / distance. At the
+// centre the angle is undefined; averaged over the pixel the m >= 1 basis
+// functions vanish, which a zero step gives.
+REGION_SHAPE_CLONES
+void distancesAndSteps(Terms& t, int x0, int count, double dy, const Centre& centre) {
+  for (int i = 0; i < count; ++i) {
+    const double dx = (x0 + i) - centre.x;
     const double distance = std::sqrt(dx * dx + dy * dy);
-    const double c = std::cos(std::numbers::pi * (distance / centre.radius));
-    radial0[lane] = 1.0;
-    radial1[lane] = 2.0 * c;
-    radial2[lane] = 2.0 * (2.0 * c * c - 1.0);
-    // At the centre the angle is undefined; averaged over the pixel the m >= 1
-    // basis functions vanish, which a zero step gives.
-    if (distance != 0.0) {
-      stepRe[lane] = dx / distance;
-      stepIm[lane] = -dy / distance;
-    }
+    t.cosine[i] = std::numbers::pi * (distance / centre.radius);
+    const bool atCentre = distance == 0.0;
+    t.powerRe[0][i] = atCentre ? 0.0 : dx / distance;
+    t.powerIm[0][i] = atCentre ? 0.0 : -dy / distance;
   }
-  for (int lane = 0; lane < kLanes; ++lane) {
-    sums.re[0][0][lane] += radial0[lane];
-    sums.re[1][0][lane] += radial1[lane];
-    sums.re[2][0][lane] += radial2[lane];
+}
+
+REGION_SHAPE_CLONES
+void radials(double* __restrict radial1, double* __restrict radial2, const double* __restrict cosine, int count) {
+  for (int i = 0; i < count; ++i) {
+    const double c = cosine[i];
+    radial1[i] = 2.0 * c;
+    radial2[i] = 2.0 * (2.0 * c * c - 1.0);
   }
-  // powerRe + i powerIm = e^(-i m theta), starting at m = 1.
-  double powerRe[kLanes];
-  double powerIm[kLanes];
-  for (int lane = 0; lane < kLanes; ++lane) {
-    powerRe[lane] = stepRe[lane];
-    powerIm[lane] = stepIm[lane];
+}
+
+// The next power of e^(-i theta), by one complex multiplication.
+REGION_SHAPE_CLONES
+void nextPower(double* __restrict re, double* __restrict im, const double* __restrict previousRe,
+               const double* __restrict previousIm, const double* __restrict stepRe, const double* __restrict stepIm,
+               int padded) {
+  for (int i = 0; i < padded; ++i) {
+    re[i] = previousRe[i] * stepRe[i] - previousIm[i] * stepIm[i];
+    im[i] = previousRe[i] * stepIm[i] + previousIm[i] * stepRe[i];
   }
+}
+
+// lanes[i % kLanes] += a[i], for i < padded.
+REGION_SHAPE_CLONES
+void addToLanes(double* __restrict lanes, const double* __restrict a, int padded) {
+  double sum[kLanes];
+  for (int l = 0; l < kLanes; ++l) sum[l] = lanes[l];
+  for (int i = 0; i < padded; i += kLanes)
+    for (int l = 0; l < kLanes; ++l) sum[l] += a[i + l];
+  for (int l = 0; l < kLanes; ++l) lanes[l] = sum[l];
+}
+
+// lanes[i % kLanes] += a[i] b[i], for i < padded.
+REGION_SHAPE_CLONES
+void addProductsToLanes(double* __restrict lanes, const double* __restrict a, const double* __restrict b, int padded) {
+  double sum[kLanes];
+  for (int l = 0; l < kLanes; ++l) sum[l] = lanes[l];
+  for (int i = 0; i < padded; i += kLanes)
+    for (int l = 0; l < kLanes; ++l) sum[l] += a[i + l] * b[i + l];
+  for (int l = 0; l < kLanes; ++l) lanes[l] = sum[l];
+}
+
+// Adds `count` (at most kChunk) pixels of row y, from column x0 on, of the
+// region with centre c; x0 is a whole number of lanes from the run's start.
+void addPixels(Sums& sums, Terms& t, int x0, int y, int count, const Centre& centre) {
+  const int padded = (count + kLanes - 1) / kLanes * kLanes;
+  distancesAndSteps(t, x0, count, y - centre.y, centre);
+  for (int i = 0; i < count; ++i) t.cosine[i] = std::cos(t.cosine[i]);
+  radials(t.radial1, t.radial2, t.cosine, count);
+  for (int i = count; i < padded; ++i) t.radial1[i] = t.radial2[i] = t.powerRe[0][i] = t.powerIm[0][i] = 0.0;
+  for (int m = 1; m < kAngularOrders - 1; ++m)
+    nextPower(t.powerRe[m], t.powerIm[m], t.powerRe[m - 1], t.powerIm[m - 1], t.powerRe[0], t.powerIm[0], padded);
+  // R_0 = 1, so the m = 0 sum of n = 0 counts each lane's pixels. The counts
+  // are whole numbers, so adding them at once gives the same sums.
+  for (int l = 0; l < kLanes && l < count; ++l) sums.re[0][0][l] += (count - l + kLanes - 1) / kLanes;
+  addToLanes(sums.re[1][0], t.radial1, padded);
+  addToLanes(sums.re[2][0], t.radial2, padded);
   for (int m = 1; m < kAngularOrders; ++m) {
-    for (int lane = 0; lane < kLanes; ++lane) {
-      sums.re[0][m][lane] += radial0[lane] * powerRe[lane];
-      sums.im[0][m][lane] += radial0[lane] * powerIm[lane];
-      sums.re[1][m][lane] += radial1[lane] * powerRe[lane];
-      sums.im[1][m][lane] += radial1[lane] * powerIm[lane];
-      sums.re[2][m][lane] += radial2[lane] * powerRe[lane];
-      sums.im[2][m][lane] += radial2[lane] * powerIm[lane];
-      const double re = powerRe[lane] * stepRe[lane] - powerIm[lane] * stepIm[lane];
-      powerIm[lane] = powerRe[lane] * stepIm[lane] + powerIm[lane] * stepRe[lane];
-      powerRe[lane] = re;
-    }
+    const double* re = t.powerRe[m - 1];
+    const double* im = t.powerIm[m - 1];
+    addToLanes(sums.re[0][m], re, padded);
+    addToLanes(sums.im[0][m], im, padded);
+    addProductsToLanes(sums.re[1][m], t.radial1, re, padded);
+    addProductsToLanes(sums.im[1][m], t.radial1, im, padded);
+    addProductsToLanes(sums.re[2][m], t.radial2, re, padded);
+    addProductsToLanes(sums.im[2][m], t.radial2, im, padded);
   }
 }
 
@@ -104,13 +164,13 @@ void addPixels(Sums& sums, int x0, int y, int count, const Centre& centre) {
 std::vector<ShapeMagnitudes> shapeMagnitudes(const imaging::GreyImage& labels, const std::vector<Region>& regions) {
   const std::vector<Centre> centres = centresOf(labels, regions);
   std::vector<Sums> sums(regions.size());
+  Terms terms;
   for (int y = 0; y < labels.height(); ++y) {
     const std::uint8_t* label = labels[y];
     for (int start = 0; start < labels.width();) {
-      int end = start + 1;
-      while (end < labels.width() && label[end] == label[start]) ++end;
-      for (int x = start; x < end; x += kLanes)
-        addPixels(sums[label[start]], x, y, std::min(kLanes, end - x), centres[label[start]]);
+      const int end = runEnd(label, start, labels.width());
+      for (int x = start; x < end; x += kChunk)
+        addPixels(sums[label[start]], terms, x, y, std::min(kChunk, end - x), centres[label[start]]);
       start = end;
     }
   }

@@ -2,7 +2,23 @@
 
 #include <algorithm>
 
+// On x86-64 the luminance of a row is also built for AVX2 and chosen at run
+// time; both builds do the same IEEE operations and give the same values.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define REGIONS_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define REGIONS_CLONES
+#endif
+
 namespace descriptors {
+
+REGIONS_CLONES
+void rowLuminance(const imaging::ColourImage& image, int y, int x0, int count, double* out) {
+  const std::uint8_t* red = image[0][y] + x0;
+  const std::uint8_t* green = image[1][y] + x0;
+  const std::uint8_t* blue = image[2][y] + x0;
+  for (int i = 0; i < count; ++i) out[i] = luminance(red[i], green[i], blue[i]);
+}
 
 std::vector<Region> findRegions(const imaging::GreyImage& labels) {
   struct Extent {
@@ -17,8 +33,7 @@ std::vector<Region> findRegions(const imaging::GreyImage& labels) {
     const std::uint8_t* row = labels[y];
     for (int start = 0; start < width;) {
       const std::uint8_t label = row[start];
-      int end = start + 1;
-      while (end < width && row[end] == label) ++end;
+      const int end = runEnd(row, start, width);
       if (label >= regions.size()) {
         const auto oldSize = regions.size();
         regions.resize(static_cast<std::size_t>(label) + 1);

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <complex>
 #include <numbers>
 #include <random>
+#include <string>
 
 #include "tools/descriptors/fft.h"
+#include "tools/descriptors/filter_bank_construction.h"
 #include "tools/descriptors/tests/scenes.h"
 
 namespace {
@@ -18,10 +21,19 @@ using descriptors::Fft128;
 using descriptors::TextureFilterBank;
 using namespace descriptors_testing;
 
-// One filter bank for the whole test program; building it takes a few milliseconds.
 const TextureFilterBank& bank() {
   static const TextureFilterBank instance;
   return instance;
+}
+
+// Equal bit for bit, so that every sum the bank enters is unchanged.
+template <typename Compiled, typename Computed>
+void expectSameBits(const Compiled& compiled, const Computed& computed, const std::string& what) {
+  ASSERT_EQ(compiled.size(), computed.size()) << what;
+  for (std::size_t k = 0; k < computed.size(); ++k)
+    ASSERT_EQ(std::bit_cast<std::uint64_t>(static_cast<double>(compiled[k])),
+              std::bit_cast<std::uint64_t>(static_cast<double>(computed[k])))
+        << what << " entry " << k;
 }
 
 std::vector<Block> texture(const Scene& scene) {
@@ -83,6 +95,18 @@ TEST(Fft128, TransformsAgreeWithTheDefinition) {
                     std::polar(1.0, -2.0 * std::numbers::pi * ((u * x + v * y) % 128) / 128.0);
     EXPECT_NEAR(power[static_cast<std::size_t>(v * 128 + u)] - 1.0, std::norm(expected), 1e-9 * energy)
         << u << "," << v;
+  }
+}
+
+TEST(TextureFilterBank, TheCompiledTableIsTheConstruction) {
+  const descriptors::ComputedFilterBank computed = descriptors::computeTextureFilterBank();
+  expectSameBits(bank().radius(), computed.radius, "radius");
+  for (int i = 0; i < descriptors::kTextureChannels; ++i) {
+    const TextureFilterBank::Channel& channel = bank().channel(i);
+    const std::size_t c = static_cast<std::size_t>(i);
+    expectSameBits(channel.cells, computed.cells[c], "cells of channel " + std::to_string(i));
+    expectSameBits(channel.weights, computed.weights[c], "weights of channel " + std::to_string(i));
+    expectSameBits(std::array{channel.weightSum}, std::array{computed.weightSums[c]}, "sum of channel " + std::to_string(i));
   }
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "platform/failure.h"
 #include "testing/test_files.h"
 #include "tools/descriptors/descriptor_kind.h"
@@ -14,6 +17,19 @@ using descriptors::BoundingBox;
 using descriptors::DescriptorKind;
 using descriptors::Region;
 using namespace descriptors_testing;
+
+TEST(RunEnd, StopsAtTheFirstDifferentLabelFromEveryStart) {
+  // Runs of 1 to 20 labels, so that ends fall at every place in and past a group of eight.
+  std::vector<std::uint8_t> row;
+  for (int length = 1; length <= 20; ++length) row.insert(row.end(), static_cast<std::size_t>(length), length % 3 == 0 ? 255 : length);
+  const int width = static_cast<int>(row.size());
+  for (int start = 0; start < width; ++start) {
+    int end = start + 1;
+    while (end < width && row[static_cast<std::size_t>(end)] == row[static_cast<std::size_t>(start)]) ++end;
+    ASSERT_EQ(descriptors::runEnd(row.data(), start, width), end) << start;
+    ASSERT_EQ(descriptors::runEnd(row.data(), start, start + 1), start + 1) << start;
+  }
+}
 
 TEST(FindRegions, EveryLabelUpToTheLargestIsARegion) {
   // Label 0 fills the frame, label 3 a rectangle, label 1 two separate pixels; label 2 is absent.
