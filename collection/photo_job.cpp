@@ -9,8 +9,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
+#include <vector>
 
 #include "collection/overlay.h"
+#include "formats/exchanged_formats.h"
 #include "collection/regions.h"
 #include "collection/run.h"
 #include "imaging/label_reader.h"
@@ -29,8 +31,12 @@ constexpr const char* kNormalised = "images/photo.ppm";
 constexpr const char* kLabels = "images/segmentationMasks/photo.seg";
 constexpr const char* kMaskPrefix = "RegionMask.photo.ppm.";
 constexpr const char* kResults = "output/classification-results.photo.ppm.ORM.xml";
-constexpr const char* kDescriptors[] = {"RS", "SC", "HT", "EH"};
 constexpr const char* kLayoutMark = ".laid-out";
+
+// Where Ferrow files the photo's descriptor file of a kind.
+std::string descriptorFile(formats::DescriptorKind kind) {
+  return std::string(formats::kDescriptorFolder) + "/photo.ppm" + std::string(formats::descriptorFormat(kind).suffix);
+}
 
 class JobFailure : public std::runtime_error {
  public:
@@ -163,8 +169,9 @@ void stage(const fs::path& slot, const fs::path& staging, PhotoRecord& record) {
     if (!fs::is_regular_file(mask, error)) break;
     addFile(mask, staging, "mask." + std::to_string(region) + ".pgm", record);
   }
-  for (const char* kind : kDescriptors)
-    addFile(slot / "descriptors" / (std::string("photo.ppm.") + kind + ".xml"), staging, std::string(kind) + ".xml", record);
+  for (const formats::DescriptorKind kind : formats::kExtractionOrder)
+    addFile(slot / descriptorFile(kind), staging, std::string(formats::descriptorFormat(kind).shortName) + ".xml",
+            record);
   addFile(slot / kResults, staging, "results.xml", record);
   writePng((staging / "overlay.png").string(), overlay);
   record.files.push_back({"overlay.png", fs::file_size(staging / "overlay.png")});
@@ -242,9 +249,9 @@ PhotoRecord annotatePhoto(const ChainSettings& settings, const fs::path& slot, c
     clearSlot(slot);
     normalise(settings, slot, photo, record);
     const std::string listName = fs::path(settings.concepts).filename().string();
-    runStep(slot, "Ferrow", {settings.ferrow, kNormalised},
-            {kLabels, "descriptors/photo.ppm.RS.xml", "descriptors/photo.ppm.SC.xml", "descriptors/photo.ppm.HT.xml",
-             "descriptors/photo.ppm.EH.xml"});
+    std::vector<std::string> ferrowProducts{kLabels};
+    for (const formats::DescriptorKind kind : formats::kExtractionOrder) ferrowProducts.push_back(descriptorFile(kind));
+    runStep(slot, "Ferrow", {settings.ferrow, kNormalised}, ferrowProducts);
     runStep(slot, "Tamsel", {settings.tamsel, kNormalised, listName}, {kResults});
     fs::create_directories(destination.parent_path());
     fs::remove_all(staging);
