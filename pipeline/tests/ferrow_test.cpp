@@ -39,7 +39,7 @@ class FerrowWithStandIns : public ::testing::Test {
                 "{ printf convert; " + std::string(kRecordArguments) + "; echo; } >> '" + calls +
                     "'\n"
                     "echo converting\n"
-                    "printf 'P6\\n1 1\\n255\\nabc' > \"$2\"\n");
+                    "[ \"$4\" = \"${4#ppm:}\" ] || printf 'P6\\n4 3\\n255\\n%036d' 0 > \"${4#ppm:}\"\n");
     writeScript(work / "lib/Zorvik", "{ printf '%s' \"$0\"; " + std::string(kRecordArguments) + "; echo; } >> '" +
                                          calls + "'\n" + "if [ -f '" + (record / "label.seg").string() +
                                          "' ]; then cp '" + (record / "label.seg").string() +
@@ -73,6 +73,11 @@ class FerrowWithStandIns : public ::testing::Test {
     return names;
   }
 
+  static std::string converterCall(const std::string& fileName, const std::string& baseName) {
+    return "convert [-define] [filename:literal=true] [./images//" + fileName + "] [ppm:./images//" + baseName +
+           ".ppm]\n";
+  }
+
   static std::string extractorCalls() {
     std::string text;
     for (const char* par : {"RegionShape.par", "ScalColor.par", "HomogeneousTexture.par", "EdgeHistogram.par"})
@@ -103,7 +108,7 @@ TEST_P(FerrowRun, RunsEveryStepAndFilesEveryProduct) {
   EXPECT_EQ(run.output, "converting\n");
   EXPECT_EQ(run.errors, "");
 
-  EXPECT_EQ(calls(), "convert [images//" + c.fileName + "] [images//" + c.baseName + ".ppm]\n" +
+  EXPECT_EQ(calls(), converterCall(c.fileName, c.baseName) +
                          "lib/Zorvik [images/] [images/] [" + c.baseName + "] [8] [2] [1] [1] [0] [10]\n" +
                          extractorCalls());
   const std::string listed = "./images/" + c.fileName;
@@ -157,7 +162,7 @@ TEST_F(FerrowWithStandIns, PassesNamesWithBlanksAndShellCharactersAsSingleArgume
 
   const ProgramRun run = ferrow({"images/" + name});
   EXPECT_EQ(run.status, 0) << run.errors;
-  EXPECT_EQ(calls(), "convert [images//" + name + "] [images//" + base + ".ppm]\n" + "lib/Zorvik [images/] [images/] [" +
+  EXPECT_EQ(calls(), converterCall(name, base) + "lib/Zorvik [images/] [images/] [" +
                          base + "] [8] [2] [1] [1] [0] [10]\n" + extractorCalls());
   EXPECT_TRUE(fs::exists(work / "descriptors" / (name + ".EH.xml")));
   EXPECT_TRUE(fs::exists(work / "images/segmentationMasks" / (base + ".seg")));
@@ -181,18 +186,22 @@ TEST_F(FerrowWithStandIns, RefusesAnUnusableImageArgumentBeforeDoingAnything) {
   EXPECT_EQ(filesIn(work), (std::vector<std::string>{"descriptors", "images", "lib"}));
 }
 
-// Without a segmenter there is no label file: the run still files the
-// descriptors, then stops at the masks.
-TEST_F(FerrowWithStandIns, StopsAtTheMasksWhenTheLabelFileIsMissing) {
+// Without a segmenter there is no label file: the run stops right after the
+// segmenting step, before the extractor sees anything.
+TEST_F(FerrowWithStandIns, StopsAfterTheSegmenterWhenTheLabelFileIsMissing) {
   writeFile(work / "images/photo.jpg", "the image");
   fs::remove(work / "lib/Zorvik");
 
   const ProgramRun run = ferrow({"images/photo.jpg"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output, "converting\nfailure in opening file ./images/photo.seg\n");
-  EXPECT_NE(run.errors.find("lib/Zorvik"), std::string::npos) << run.errors;
-  EXPECT_EQ(calls(), "convert [images//photo.jpg] [images//photo.ppm]\n" + extractorCalls());
-  EXPECT_EQ(filesIn(work / "descriptors").size(), 4u);
+  EXPECT_EQ(run.output, "converting\n");
+  EXPECT_NE(run.errors.find("could not start lib/Zorvik"), std::string::npos) << run.errors;
+  EXPECT_NE(run.errors.find("Ferrow: segmenting: lib/Zorvik made no complete label file (failure in opening file "
+                            "images//photo.seg)\n"),
+            std::string::npos)
+      << run.errors;
+  EXPECT_EQ(calls(), converterCall("photo.jpg", "photo"));
+  EXPECT_TRUE(fs::is_empty(work / "descriptors"));
   EXPECT_FALSE(fs::exists(work / "infiles.txt"));
   EXPECT_TRUE(fs::is_empty(work / "images/segmentationMasks"));
 }
@@ -215,7 +224,7 @@ TEST_F(FerrowWithStandIns, StopsBeforeTheExtractorWhenTheListFileCannotBeWritten
   const ProgramRun run = ferrow({"images/photo.jpg"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.output, "converting\ncannot write!!!!!!!!!!!!!!");
-  EXPECT_EQ(calls(), "convert [images//photo.jpg] [images//photo.ppm]\n"
+  EXPECT_EQ(calls(), converterCall("photo.jpg", "photo") +
                      "lib/Zorvik [images/] [images/] [photo] [8] [2] [1] [1] [0] [10]\n");
   EXPECT_EQ(readFile(work / "images/photo.seg"), kLabelFile);
   EXPECT_TRUE(fs::is_empty(work / "descriptors"));
