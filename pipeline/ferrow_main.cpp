@@ -10,6 +10,7 @@
 // this image is removed, so that nothing of another photo can pass for this
 // one's.
 
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -101,12 +102,30 @@ ImageArgument acceptedImageArgument(int argc, char** argv) {
   return image;
 }
 
-// The files in the working directory that only live during a run. They are
+// The extension of the photo's name when it is plain letters and digits,
+// with its dot; otherwise none (the converter then goes by the file's content).
+std::string plainExtension(const std::string& fileName) {
+  const std::string extension = fileName.substr(fileName.rfind('.') + 1);
+  if (extension.empty() || extension.size() > 10) return "";
+  for (char c : extension)
+    if (!std::isalnum(static_cast<unsigned char>(c))) return "";
+  return "." + extension;
+}
+
+std::string converterInput(const ImageArgument& image) {
+  return inImageFolder(image, ".ferrow-input" + plainExtension(image.fileName));
+}
+std::string converterOutput(const ImageArgument& image) { return inImageFolder(image, ".ferrow-output.ppm"); }
+
+// The files that only live during a run: in the working directory and the
+// converter's two in the image folder. They are
 // removed when the run ends, whether it completes or stops.
 class WorkingFiles {
  public:
   explicit WorkingFiles(const ImageArgument& image) {
     names_.push_back(kListFile);
+    names_.push_back(converterInput(image));
+    names_.push_back(converterOutput(image));
     for (const DescriptorFile& descriptor : kDescriptorFiles) {
       names_.push_back(descriptor.extractorOutput);
       names_.push_back(image.fileName + descriptor.suffix);
@@ -155,19 +174,28 @@ void removeEarlierProducts(const ImageArgument& image, const WorkingFiles& worki
   }
 }
 
-// The converter is told the input is a file and both names are literal: a
-// "./" ahead keeps a name such as "jpg:x" from being read as a format prefix,
-// and the literal-name setting keeps "%d", "*" and "[...]" from being
-// expanded. The output is always PPM, whatever its extension says.
+// The converter reads and writes only names Ferrow chose: a link to the photo
+// and an output file, both plain names in the image folder behind "./", with
+// the output format given. So no character of the photo's name can be taken
+// for a format prefix, a pattern, a frame selection or a number format, and
+// nothing is read or written outside the image folder. The output becomes
+// the PPM once its header reads.
 void convertToPpm(const ImageArgument& image) {
-  const std::string input = inImageFolder(image, image.fileName);
+  const std::string photo = inImageFolder(image, image.fileName);
   std::error_code error;
-  if (!fs::is_regular_file(input, error)) stepFailed("converting", input + " is not an image file");
-  platform::runProgram({"convert", "-define", "filename:literal=true", "./" + input, "ppm:./" + ppmPath(image)});
+  if (!fs::is_regular_file(photo, error)) stepFailed("converting", photo + " is not an image file");
+  fs::create_symlink(image.fileName, converterInput(image), error);
+  if (error) stepFailed("converting", "cannot link " + converterInput(image) + " to the photo: " + error.message());
+  platform::runProgram({"convert", "-define", "filename:literal=true", "./" + converterInput(image),
+                        "ppm:./" + converterOutput(image)});
+  platform::removeFile(converterInput(image));
   try {
-    imaging::readColourImageHeader(ppmPath(image));
+    imaging::readColourImageHeader(converterOutput(image));
+    platform::moveFile(converterOutput(image), ppmPath(image));
   } catch (const platform::Failure& failure) {
-    stepFailed("converting", "the converter made no readable image of " + input + " (" + problemOf(failure) + ")");
+    platform::removeFile(converterOutput(image));  // whatever the converter left is no image to go on with
+    std::string problem = problemOf(failure);
+    stepFailed("converting", "the converter made no readable image of " + photo + " (" + problem + ")");
   }
 }
 
@@ -184,6 +212,7 @@ void segment(const ImageArgument& image) {
                                    std::to_string(labels.height()) + " pixels, the image " + std::to_string(ppm.width) +
                                    " x " + std::to_string(ppm.height));
   } catch (const platform::Failure& failure) {
+    platform::removeFile(labelPath(image));  // no label file to go on with
     const std::string problem = problemOf(failure);
     if (problem.rfind("Ferrow: ", 0) == 0) throw;
     stepFailed("segmenting", kSegmenter + " made no complete label file (" + problem + ")");

@@ -33,7 +33,8 @@ void moveFileInto(const std::string& file, const std::string& directory) {
 void removeFileIfPresent(const std::string& path) {
   std::error_code error;
   const fs::file_status status = fs::symlink_status(path, error);
-  if (status.type() == fs::file_type::not_found) return;
+  // A name the file system cannot even look up (too long, say) names no file.
+  if (error || status.type() == fs::file_type::not_found) return;
   if (status.type() == fs::file_type::directory) return;
   if (!fs::remove(path, error) || error)
     failStderrLine("cannot remove " + path + ": " + (error ? error.message() : "it stays"));

@@ -74,8 +74,10 @@ class FerrowWithStandIns : public ::testing::Test {
   }
 
   static std::string converterCall(const std::string& fileName, const std::string& baseName) {
-    return "convert [-define] [filename:literal=true] [./images//" + fileName + "] [ppm:./images//" + baseName +
-           ".ppm]\n";
+    const std::string dot = fileName.substr(fileName.rfind('.'));
+    (void)baseName;
+    return "convert [-define] [filename:literal=true] [./images//.ferrow-input" + dot +
+           "] [ppm:./images//.ferrow-output.ppm]\n";
   }
 
   static std::string extractorCalls() {
@@ -173,7 +175,7 @@ TEST_F(FerrowWithStandIns, PassesNamesWithBlanksAndShellCharactersAsSingleArgume
 TEST_F(FerrowWithStandIns, RefusesAnUnusableImageArgumentBeforeDoingAnything) {
   writeFile(work / "images/photo.jpg", "the image");
   const std::vector<std::vector<std::string>> refused = {
-      {}, {"photo.jpg"}, {"images/photo"}, {"images/"}, {"images/more/photo.jpg"}};
+      {}, {"photo.jpg"}, {"images/photo"}, {"images/"}, {"images/more/photo.jpg"}, {"/photo.jpg"}};
   for (const auto& arguments : refused) {
     const ProgramRun run = ferrow(arguments);
     const std::string shown = arguments.empty() ? "(none)" : arguments[0];
@@ -229,6 +231,87 @@ TEST_F(FerrowWithStandIns, StopsBeforeTheExtractorWhenTheListFileCannotBeWritten
   EXPECT_EQ(readFile(work / "images/photo.seg"), kLabelFile);
   EXPECT_TRUE(fs::is_empty(work / "descriptors"));
   EXPECT_TRUE(fs::is_empty(work / "images/segmentationMasks"));
+}
+
+TEST_F(FerrowWithStandIns, ClearsWhatAnEarlierRunLeftForThisPhotoBeforeTheFirstStep) {
+  writeFile(work / "images/photo.jpg", "the image");
+  const fs::path masks = work / "images/segmentationMasks";
+  const std::vector<fs::path> earlier = {work / "images/photo.ppm", work / "images/photo.seg", masks / "photo.seg",
+                                         masks / "RegionMask.photo.jpg.0.pgm", masks / "RegionMask.photo.jpg.12.pgm",
+                                         work / "descriptors/photo.jpg.HT.xml", work / "descriptors/photo.jpg.RS.xml",
+                                         work / "HomoTexture.xml", work / "photo.jpg.SC.xml", work / "infiles.txt"};
+  for (const fs::path& file : earlier) writeFile(file, "earlier");
+  const std::vector<fs::path> others = {masks / "RegionMask.photo.jpg.x.pgm", masks / "RegionMask.other.jpg.1.pgm",
+                                        masks / "other.seg", work / "descriptors/photo.png.HT.xml"};
+  for (const fs::path& file : others) writeFile(file, "someone else's");
+  writeScript(root.path() / "bin/convert", "echo 'convert: no decode delegate' >&2\nexit 1\n");
+
+  const ProgramRun run = ferrow({"images/photo.jpg"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.errors.substr(run.errors.find("Ferrow")),
+            "Ferrow: converting: the converter made no readable image of images//photo.jpg (failure in opening file "
+            "images//.ferrow-output.ppm)\n");
+  for (const fs::path& file : earlier) EXPECT_FALSE(fs::exists(file)) << file;
+  for (const fs::path& file : others) EXPECT_EQ(readFile(file), "someone else's") << file;
+}
+
+TEST_F(FerrowWithStandIns, MasksOfHigherRegionNumbersFromAnEarlierRunDoNotStay) {
+  writeFile(work / "images/photo.jpg", "the image");
+  writeFile(work / "images/segmentationMasks/RegionMask.photo.jpg.9.pgm", "earlier");
+  ASSERT_EQ(ferrow({"images/photo.jpg"}).status, 0);
+  EXPECT_EQ(filesIn(work / "images/segmentationMasks"),
+            (std::vector<std::string>{"RegionMask.photo.jpg.0.pgm", "RegionMask.photo.jpg.1.pgm",
+                                      "RegionMask.photo.jpg.2.pgm", "RegionMask.photo.jpg.3.pgm", "photo.seg"}));
+}
+
+struct ChainFault {
+  const char* name;
+  std::string fileName;
+  std::string standIn;  // lib/ program replaced, or "" for none
+  std::string script;
+  std::string line;     // Ferrow's last line on standard error
+};
+
+class FerrowChainFault : public FerrowWithStandIns, public ::testing::WithParamInterface<ChainFault> {};
+
+TEST_P(FerrowChainFault, StopsNamingTheStepAndLeavesNoWorkingFiles) {
+  const ChainFault& c = GetParam();
+  writeFile(work / "images" / c.fileName, "the image");
+  if (!c.standIn.empty()) writeScript(work / "lib" / c.standIn, c.script);
+
+  const ProgramRun run = ferrow({"images/" + c.fileName});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.errors.substr(run.errors.rfind("Ferrow: ")), c.line);
+  EXPECT_EQ(filesIn(work), (std::vector<std::string>{"descriptors", "images", "lib"}));
+  EXPECT_TRUE(fs::is_empty(work / "descriptors"));
+  EXPECT_TRUE(fs::is_empty(work / "images/segmentationMasks"));
+}
+
+const std::string kLongName = std::string(247, 'n') + ".jpg";
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FerrowChainFault,
+    ::testing::Values(
+        ChainFault{"labelFileCutShort", "photo.jpg", "Zorvik", "printf 'P5\\n4 3\\n255\\nabc' > \"$2/$3.seg\"\n",
+                   "Ferrow: segmenting: lib/Zorvik made no complete label file (images//photo.seg: the raster holds 3 "
+                   "bytes, fewer than the 12 of a 4 x 3 image)\n"},
+        ChainFault{"labelFileOfAnotherSize", "photo.jpg", "Zorvik",
+                   "printf 'P5\\n2 1\\n255\\nab' > \"$2/$3.seg\"\n",
+                   "Ferrow: segmenting: the label file images//photo.seg is 2 x 1 pixels, the image 4 x 3\n"},
+        ChainFault{"extractorWritesNothing", "photo.jpg", "mpeg7DescriptorsExtraction", "exit 0\n",
+                   "Ferrow: extracting descriptors: lib/mpeg7DescriptorsExtraction -p ./lib/Parfiles/RegionShape.par "
+                   "made no RegionShape.xml\n"},
+        ChainFault{"nameTooLongForTheDescriptorFiles", kLongName, "", "",
+                   "Ferrow: filing the descriptor files: cannot move HomoTexture.xml to " + kLongName +
+                       ".HT.xml: File name too long\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FerrowWithStandIns, HandsTheConverterLiteralPathsBelowTheWorkingDirectory) {
+  fs::create_directories(work / "jpg:");
+  writeFile(work / "jpg:/x.jpg", "the image");
+  const ProgramRun run = ferrow({"jpg:/x.jpg"});
+  EXPECT_EQ(calls().substr(0, calls().find('\n') + 1),
+            "convert [-define] [filename:literal=true] [./jpg://.ferrow-input.jpg] [ppm:./jpg://.ferrow-output.ppm]\n");
 }
 
 }  // namespace
