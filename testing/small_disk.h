@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,23 @@ class SmallDisk {
   bool mounted_ = false;
   std::string reason_;
 };
+
+// A small disk mounted in place of `folder`, holding a copy of what the
+// folder held; the folder itself is kept aside at `aside` (and put back when
+// no disk can be mounted).
+inline std::unique_ptr<SmallDisk> smallDiskInPlaceOf(const std::filesystem::path& folder,
+                                                     const std::filesystem::path& aside,
+                                                     const std::string& size = "1m") {
+  std::filesystem::rename(folder, aside);
+  auto disk = std::make_unique<SmallDisk>(folder, size);
+  if (disk->available()) {
+    std::filesystem::copy(aside, folder, std::filesystem::copy_options::recursive);
+  } else {
+    std::filesystem::remove(folder);
+    std::filesystem::rename(aside, folder);
+  }
+  return disk;
+}
 
 // The names in a folder, sorted, without the filler of a full SmallDisk.
 inline std::vector<std::string> namesIn(const std::filesystem::path& folder) {

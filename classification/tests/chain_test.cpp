@@ -141,7 +141,7 @@ TEST_F(Chain, DescriptorsOfAnotherSegmentationAreRefused) {
 struct DiskCase {
   const char* name;
   const char* program;   // "Ferrow" or "Tamsel"
-  const char* folder;    // what lies on the small disk
+  const char* folder;    // what lies on the small disk ("" for the working directory)
   bool readOnly;
   const char* message;   // the start of the run's last line
   const char* stream;    // "out" or "err"
@@ -157,19 +157,13 @@ TEST_P(ChainOnABadDisk, StopsWithOneLineAndLeavesNoPartialFile) {
   }
 
   // The folder moves onto a small disk of its own, with what it held.
-  const fs::path folder = work / c.folder;
-  const fs::path saved = root.path() / "saved";
-  fs::rename(folder, saved);
-  testing_support::SmallDisk disk(folder, "1m");
-  if (!disk.available()) {
-    fs::rename(saved, folder);
-    GTEST_SKIP() << disk.skipReason();
-  }
-  fs::copy(saved, folder, fs::copy_options::recursive);
+  const fs::path folder = std::string(c.folder).empty() ? work : work / c.folder;
+  const auto disk = testing_support::smallDiskInPlaceOf(folder, root.path() / "saved");
+  if (!disk->available()) GTEST_SKIP() << disk->skipReason();
   if (c.readOnly) {
-    ASSERT_TRUE(disk.makeReadOnly());
+    ASSERT_TRUE(disk->makeReadOnly());
   } else {
-    disk.fill();
+    disk->fill();
   }
   const std::vector<std::string> before = namesIn(folder);
 
