@@ -5,9 +5,12 @@
 #include <cstdlib>
 
 #include "platform/failure.h"
-#include "tools/svm/stream_redirection.h"
+#include "platform/stream_redirection.h"
 
 namespace svm_tools {
+
+using platform::StreamRedirection;
+
 namespace {
 
 void printNothing(const char*) {}

@@ -8,9 +8,11 @@
 namespace svm_tools {
 
 TrainingSet makeTrainingSet(std::vector<std::string> conceptOf, std::vector<std::vector<std::string>> pointConceptsOf,
-                            std::vector<int> photoOf, std::vector<FeatureVector> features) {
+                            std::vector<int> photoOf, std::vector<FeatureVector> features,
+                            std::vector<bool> augmentedOf) {
+  augmentedOf.resize(conceptOf.size(), false);
   std::map<std::string, int> counts;
-  for (const std::string& name : conceptOf) ++counts[name];
+  for (std::size_t i = 0; i < conceptOf.size(); ++i) counts[conceptOf[i]] += augmentedOf[i] ? 0 : 1;
   TrainingSet set;
   for (const auto& entry : counts) set.concepts.push_back(entry.first);
   std::stable_sort(set.concepts.begin(), set.concepts.end(),
@@ -21,6 +23,7 @@ TrainingSet makeTrainingSet(std::vector<std::string> conceptOf, std::vector<std:
   for (std::size_t i = 0; i < conceptOf.size(); ++i) {
     TrainingRegion region;
     region.photo = photoOf[i];
+    region.augmented = augmentedOf[i];
     region.conceptIndex = index[conceptOf[i]];
     for (const std::string& name : pointConceptsOf[i]) {
       const auto found = index.find(name);
@@ -40,6 +43,11 @@ std::vector<double> ConceptModels::confidences(const FeatureVector& features) co
   return result;
 }
 
+int ConceptModels::bestConcept(const FeatureVector& features) const {
+  const std::vector<double> all = confidences(features);
+  return static_cast<int>(std::max_element(all.begin(), all.end()) - all.begin());
+}
+
 ConceptModels trainConceptModels(const TrainingSet& set, const std::vector<std::size_t>& use, GridPoint point,
                                  bool probability) {
   std::vector<FeatureVector> raw;
@@ -47,7 +55,7 @@ ConceptModels trainConceptModels(const TrainingSet& set, const std::vector<std::
   for (std::size_t i : use) raw.push_back(set.regions[i].features);
 
   ConceptModels result;
-  result.scaling = fitGroupScaling(raw);
+  result.scaling = fitGroupScaling(raw, point.shares);
   std::vector<FeatureVector> rows;
   rows.reserve(raw.size());
   for (FeatureVector& row : raw) rows.push_back(result.scaling.applied(std::move(row)));
@@ -78,15 +86,18 @@ ConceptModels trainConceptModels(const TrainingSet& set, const std::vector<std::
   return result;
 }
 
-std::vector<int> photoFolds(const TrainingSet& set, int foldCount) {
+std::vector<int> photoFolds(const TrainingSet& set, int foldCount, int deal, const std::vector<bool>& included) {
+  const auto isIncluded = [&](std::size_t i) { return included.empty() || included[i]; };
   std::vector<int> photos;
-  for (const TrainingRegion& region : set.regions) photos.push_back(region.photo);
+  for (std::size_t i = 0; i < set.regions.size(); ++i) {
+    if (isIncluded(i)) photos.push_back(set.regions[i].photo);
+  }
   std::sort(photos.begin(), photos.end());
   photos.erase(std::unique(photos.begin(), photos.end()), photos.end());
 
   // Fisher-Yates with a fixed generator, written out so that every standard
   // library deals the same folds.
-  std::mt19937 generator(20261207u);
+  std::mt19937 generator(20261207u + static_cast<std::uint32_t>(deal));
   for (std::size_t i = photos.size(); i > 1; --i) {
     const std::size_t j = static_cast<std::size_t>(generator() % i);
     std::swap(photos[i - 1], photos[j]);
@@ -96,27 +107,36 @@ std::vector<int> photoFolds(const TrainingSet& set, int foldCount) {
 
   std::vector<int> folds;
   folds.reserve(set.regions.size());
-  for (const TrainingRegion& region : set.regions) folds.push_back(foldOfPhoto[region.photo]);
+  for (std::size_t i = 0; i < set.regions.size(); ++i) {
+    folds.push_back(isIncluded(i) ? foldOfPhoto[set.regions[i].photo] : -1);
+  }
   return folds;
 }
 
-namespace {
-
-int bestConcept(const std::vector<double>& confidences) {
-  return static_cast<int>(std::max_element(confidences.begin(), confidences.end()) - confidences.begin());
+std::vector<std::size_t> trainingRegionsOf(const std::vector<int>& folds, int fold) {
+  std::vector<std::size_t> result;
+  for (std::size_t i = 0; i < folds.size(); ++i) {
+    if (folds[i] >= 0 && folds[i] != fold) result.push_back(i);
+  }
+  return result;
 }
 
-}  // namespace
+std::vector<std::size_t> scoredRegionsOf(const TrainingSet& set, const std::vector<int>& folds, int fold) {
+  std::vector<std::size_t> result;
+  for (std::size_t i = 0; i < folds.size(); ++i) {
+    if (folds[i] == fold && !set.regions[i].augmented) result.push_back(i);
+  }
+  return result;
+}
 
 Evaluation crossValidate(const TrainingSet& set, const std::vector<int>& folds, int foldCount, GridPoint point) {
-  std::vector<int> predicted(set.regions.size(), 0);
+  std::vector<int> predicted(set.regions.size(), -1);
   for (int fold = 0; fold < foldCount; ++fold) {
-    std::vector<std::size_t> training;
-    std::vector<std::size_t> held;
-    for (std::size_t i = 0; i < set.regions.size(); ++i) (folds[i] == fold ? held : training).push_back(i);
+    const std::vector<std::size_t> training = trainingRegionsOf(folds, fold);
+    const std::vector<std::size_t> held = scoredRegionsOf(set, folds, fold);
     if (held.empty() || training.empty()) continue;
     const ConceptModels models = trainConceptModels(set, training, point, true);
-    for (std::size_t i : held) predicted[i] = bestConcept(models.confidences(set.regions[i].features));
+    for (std::size_t i : held) predicted[i] = models.bestConcept(set.regions[i].features);
   }
   return evaluate(set, point, std::move(predicted));
 }
@@ -129,12 +149,15 @@ Evaluation evaluate(const TrainingSet& set, GridPoint point, std::vector<int> pr
   std::vector<int> correct(conceptCount, 0);
   std::vector<int> chosen(conceptCount, 0);
   result.concepts.assign(conceptCount, ConceptFigures{});
+  int scoredRegions = 0;
   int correctRegions = 0;
   int points = 0;
   int correctPoints = 0;
   for (std::size_t i = 0; i < set.regions.size(); ++i) {
     const TrainingRegion& region = set.regions[i];
     const int guess = result.predicted[i];
+    if (region.augmented || guess < 0) continue;
+    ++scoredRegions;
     for (std::size_t c = 0; c < conceptCount; ++c) {
       (static_cast<int>(c) == region.conceptIndex ? result.concepts[c].positives : result.concepts[c].negatives) += 1;
     }
@@ -153,8 +176,32 @@ Evaluation evaluate(const TrainingSet& set, GridPoint point, std::vector<int> pr
     figures.recall = figures.positives > 0 ? static_cast<double>(correct[c]) / figures.positives : 0.0;
     figures.precision = chosen[c] > 0 ? static_cast<double>(correct[c]) / chosen[c] : 0.0;
   }
-  if (!set.regions.empty()) result.regionAccuracy = static_cast<double>(correctRegions) / set.regions.size();
+  if (scoredRegions > 0) result.regionAccuracy = static_cast<double>(correctRegions) / scoredRegions;
   if (points > 0) result.pointAccuracy = static_cast<double>(correctPoints) / points;
+  return result;
+}
+
+Evaluation averaged(const std::vector<Evaluation>& evaluations) {
+  Evaluation result = evaluations.front();
+  const double count = static_cast<double>(evaluations.size());
+  for (std::size_t c = 0; c < result.concepts.size(); ++c) {
+    double recall = 0.0;
+    double precision = 0.0;
+    for (const Evaluation& evaluation : evaluations) {
+      recall += evaluation.concepts[c].recall;
+      precision += evaluation.concepts[c].precision;
+    }
+    result.concepts[c].recall = recall / count;
+    result.concepts[c].precision = precision / count;
+  }
+  double points = 0.0;
+  double regions = 0.0;
+  for (const Evaluation& evaluation : evaluations) {
+    points += evaluation.pointAccuracy;
+    regions += evaluation.regionAccuracy;
+  }
+  result.pointAccuracy = points / count;
+  result.regionAccuracy = regions / count;
   return result;
 }
 
