@@ -1,6 +1,7 @@
 #include "tools/svm/concept_training.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <random>
@@ -48,6 +49,67 @@ int ConceptModels::bestConcept(const FeatureVector& features) const {
   return static_cast<int>(std::max_element(all.begin(), all.end()) - all.begin());
 }
 
+namespace {
+
+// The labels of concept c's model on the regions `use` and its settings,
+// each side weighted to half of the total weight; nothing when the regions
+// hold none of the concept or nothing else.
+std::optional<TrainingSettings> conceptSettings(const TrainingSet& set, const std::vector<std::size_t>& use,
+                                                std::size_t c, GridPoint point, bool probability,
+                                                std::vector<int>& labels) {
+  labels.clear();
+  labels.reserve(use.size());
+  int positives = 0;
+  for (std::size_t i : use) {
+    const bool positive = set.regions[i].conceptIndex == static_cast<int>(c);
+    positives += positive ? 1 : 0;
+    labels.push_back(positive ? +1 : -1);
+  }
+  const int negatives = static_cast<int>(use.size()) - positives;
+  if (positives == 0 || negatives == 0) return std::nullopt;
+  TrainingSettings settings;
+  settings.c = point.c;
+  settings.gamma = point.gamma;
+  settings.positiveWeight = static_cast<double>(use.size()) / (2.0 * positives);
+  settings.negativeWeight = static_cast<double>(use.size()) / (2.0 * negatives);
+  settings.probability = probability;
+  return settings;
+}
+
+std::vector<FeatureVector> scaledRows(const TrainingSet& set, const std::vector<std::size_t>& use,
+                                      const GroupScaling& scaling) {
+  std::vector<FeatureVector> rows;
+  rows.reserve(use.size());
+  for (std::size_t i : use) rows.push_back(scaling.applied(set.regions[i].features));
+  return rows;
+}
+
+using Matrix = std::vector<std::vector<double>>;
+
+Matrix squaredDistances(const std::vector<FeatureVector>& from, const std::vector<FeatureVector>& to) {
+  Matrix result(from.size(), std::vector<double>(to.size(), 0.0));
+  for (std::size_t i = 0; i < from.size(); ++i) {
+    for (std::size_t k = 0; k < to.size(); ++k) {
+      double sum = 0.0;
+      for (std::size_t n = 0; n < from[i].size(); ++n) {
+        const double d = from[i][n] - to[k][n];
+        sum += d * d;
+      }
+      result[i][k] = sum;
+    }
+  }
+  return result;
+}
+
+Matrix rbfKernel(Matrix distances, double gamma) {
+  for (std::vector<double>& row : distances) {
+    for (double& value : row) value = std::exp(-gamma * value);
+  }
+  return distances;
+}
+
+}  // namespace
+
 ConceptModels trainConceptModels(const TrainingSet& set, const std::vector<std::size_t>& use, GridPoint point,
                                  bool probability) {
   std::vector<FeatureVector> raw;
@@ -56,32 +118,15 @@ ConceptModels trainConceptModels(const TrainingSet& set, const std::vector<std::
 
   ConceptModels result;
   result.scaling = fitGroupScaling(raw, point.shares);
-  std::vector<FeatureVector> rows;
-  rows.reserve(raw.size());
-  for (FeatureVector& row : raw) rows.push_back(result.scaling.applied(std::move(row)));
-
+  const std::vector<FeatureVector> rows = scaledRows(set, use, result.scaling);
+  std::vector<int> labels;
   for (std::size_t c = 0; c < set.concepts.size(); ++c) {
-    std::vector<int> labels;
-    labels.reserve(use.size());
-    int positives = 0;
-    for (std::size_t i : use) {
-      const bool positive = set.regions[i].conceptIndex == static_cast<int>(c);
-      positives += positive ? 1 : 0;
-      labels.push_back(positive ? +1 : -1);
-    }
-    const int negatives = static_cast<int>(use.size()) - positives;
-    if (positives == 0 || negatives == 0) {
+    const std::optional<TrainingSettings> settings = conceptSettings(set, use, c, point, probability, labels);
+    if (settings) {
+      result.models.emplace_back(ConceptSvm::train(rows, labels, *settings));
+    } else {
       result.models.emplace_back();
-      continue;
     }
-    TrainingSettings settings;
-    settings.c = point.c;
-    settings.gamma = point.gamma;
-    // Each side carries half of the total weight.
-    settings.positiveWeight = static_cast<double>(use.size()) / (2.0 * positives);
-    settings.negativeWeight = static_cast<double>(use.size()) / (2.0 * negatives);
-    settings.probability = probability;
-    result.models.emplace_back(ConceptSvm::train(rows, labels, settings));
   }
   return result;
 }
@@ -129,16 +174,68 @@ std::vector<std::size_t> scoredRegionsOf(const TrainingSet& set, const std::vect
   return result;
 }
 
-Evaluation crossValidate(const TrainingSet& set, const std::vector<int>& folds, int foldCount, GridPoint point) {
-  std::vector<int> predicted(set.regions.size(), -1);
+std::vector<Evaluation> crossValidateGrid(const TrainingSet& set, const std::vector<int>& folds, int foldCount,
+                                          const std::vector<GridPoint>& points) {
+  std::vector<std::vector<int>> predicted(points.size(), std::vector<int>(set.regions.size(), -1));
+  std::vector<int> labels;
   for (int fold = 0; fold < foldCount; ++fold) {
     const std::vector<std::size_t> training = trainingRegionsOf(folds, fold);
     const std::vector<std::size_t> held = scoredRegionsOf(set, folds, fold);
     if (held.empty() || training.empty()) continue;
-    const ConceptModels models = trainConceptModels(set, training, point, true);
-    for (std::size_t i : held) predicted[i] = models.bestConcept(set.regions[i].features);
+    std::vector<FeatureVector> raw;
+    raw.reserve(training.size());
+    for (std::size_t i : training) raw.push_back(set.regions[i].features);
+
+    // The points of equal shares share the scaling and the distances, those
+    // of equal gamma too the kernel.
+    std::vector<bool> done(points.size(), false);
+    for (std::size_t p = 0; p < points.size(); ++p) {
+      if (done[p]) continue;
+      const GroupShares shares = points[p].shares;
+      const GroupScaling scaling = fitGroupScaling(raw, shares);
+      const std::vector<FeatureVector> trainingRows = scaledRows(set, training, scaling);
+      const Matrix trainingDistances = squaredDistances(trainingRows, trainingRows);
+      const Matrix heldDistances = squaredDistances(scaledRows(set, held, scaling), trainingRows);
+      for (std::size_t q = p; q < points.size(); ++q) {
+        if (done[q] || points[q].shares != shares) continue;
+        const double gamma = points[q].gamma;
+        const PrecomputedKernel kernel(rbfKernel(trainingDistances, gamma));
+        const Matrix heldKernel = rbfKernel(heldDistances, gamma);
+        for (std::size_t r = q; r < points.size(); ++r) {
+          if (done[r] || points[r].shares != shares || points[r].gamma != gamma) continue;
+          std::vector<std::optional<ConceptSvm>> models;
+          for (std::size_t c = 0; c < set.concepts.size(); ++c) {
+            const std::optional<TrainingSettings> settings = conceptSettings(set, training, c, points[r], true, labels);
+            if (settings) {
+              models.emplace_back(ConceptSvm::train(kernel, labels, *settings));
+            } else {
+              models.emplace_back();
+            }
+          }
+          for (std::size_t h = 0; h < held.size(); ++h) {
+            int best = 0;
+            double bestConfidence = -1.0;
+            for (std::size_t c = 0; c < models.size(); ++c) {
+              const double confidence = models[c] ? models[c]->confidenceFromKernel(heldKernel[h]) : 0.0;
+              if (confidence > bestConfidence) {
+                bestConfidence = confidence;
+                best = static_cast<int>(c);
+              }
+            }
+            predicted[r][held[h]] = best;
+          }
+          done[r] = true;
+        }
+      }
+    }
   }
-  return evaluate(set, point, std::move(predicted));
+  std::vector<Evaluation> result;
+  for (std::size_t p = 0; p < points.size(); ++p) result.push_back(evaluate(set, points[p], std::move(predicted[p])));
+  return result;
+}
+
+Evaluation crossValidate(const TrainingSet& set, const std::vector<int>& folds, int foldCount, GridPoint point) {
+  return crossValidateGrid(set, folds, foldCount, {point}).front();
 }
 
 Evaluation evaluate(const TrainingSet& set, GridPoint point, std::vector<int> predicted) {

@@ -94,8 +94,15 @@ struct Evaluation {
 };
 
 // Cross-validates one grid point: for each fold, scaling and models are
-// fitted on the other folds and predict the fold's scored regions.
+// fitted on the other folds and predict the fold's scored regions. The RBF
+// kernel of a fold's regions is computed once for all concepts (as libsvm's
+// precomputed kernel), so the figures can differ from models trained on the
+// vectors in the last bits of a confidence only.
 Evaluation crossValidate(const TrainingSet& set, const std::vector<int>& folds, int foldCount, GridPoint point);
+// The same for many grid points at once, in their order; points of equal
+// shares and gamma share the kernel.
+std::vector<Evaluation> crossValidateGrid(const TrainingSet& set, const std::vector<int>& folds, int foldCount,
+                                          const std::vector<GridPoint>& points);
 
 // Figures of a prediction over the regions that are scored (not augmented,
 // prediction not -1): per concept recall and precision, overall top-1.

@@ -36,16 +36,16 @@ Evaluation chooseGridPoint(const TrainingSet& set, const Grid& grid, const Searc
                            const std::function<void(const Evaluation&)>& report = {});
 
 struct NestedEvaluation {
-  Evaluation evaluation;            // of the outer folds' predictions
-  std::vector<GridPoint> chosen;    // the grid point each outer fold chose
+  Evaluation evaluation;            // of the outer folds' predictions, averaged over the deals
+  std::vector<GridPoint> chosen;    // the grid point each outer fold chose, deal after deal
 };
 
-// Nested cross-validation over the folds of deal 0: for each outer fold the
-// grid point is chosen on the other folds' photos alone (as chooseGridPoint
-// does, over `settings.deals` deals of those photos), the models trained on
-// them at that point predict the fold. `report` hears each outer fold's
-// choice.
+// Nested cross-validation, its figure the mean over `settings.deals` deals of
+// the photos to the outer folds: for each outer fold the grid point is
+// chosen on the other folds' photos alone (as chooseGridPoint does, over
+// as many deals of those photos), and the models trained on them at that
+// point predict the fold. `report` hears each outer fold's choice.
 NestedEvaluation nestedCrossValidate(const TrainingSet& set, const Grid& grid, const SearchSettings& settings,
-                                     const std::function<void(int fold, const Evaluation&)>& report = {});
+                                     const std::function<void(int deal, int fold, const Evaluation&)>& report = {});
 
 }  // namespace svm_tools

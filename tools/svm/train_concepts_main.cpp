@@ -15,9 +15,9 @@
 //   --rerun                prepare photos even where their results are present
 //   --folds <n>            cross-validation folds (default 5)
 //   --deals <n>            deals of the photos to the folds each grid point is scored on (default 3)
-//   --costs <list>         values of C searched, separated by commas (default 0.5,1,2)
-//   --gammas <list>        values of gamma searched (default 0.25,0.5,1)
-//   --shares <list>        group shares HT:RS:SC:EH searched (default 1:1:1:1,4:1:1:1)
+//   --costs <list>         values of C searched, separated by commas (default 1,2,4)
+//   --gammas <list>        values of gamma searched (default 0.125,0.25,0.5,1)
+//   --shares <list>        group shares HT:RS:SC:EH searched (default 1:1:1:1,2:1:1:1,4:1:1:1,8:1:1:1)
 //   --nested               also measure the choice by nested cross-validation
 //   --mirror               train on every photo's mirrored copy as well
 //   --region-limits <list> train on copies segmented with these region limits as well

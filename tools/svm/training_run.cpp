@@ -77,11 +77,13 @@ void printTable(const TrainingOptions& options, const Collected& collected, int 
   std::printf("\noverall top-1 accuracy: %.1f %% of labelled points, %.1f %% of labelled regions\n",
               100.0 * chosen.pointAccuracy, 100.0 * chosen.regionAccuracy);
   if (nested != nullptr) {
-    std::printf("nested cross-validation (grid chosen inside each outer fold): %.1f %% of labelled points, %.1f %% of "
-                "labelled regions\n",
-                100.0 * nested->evaluation.pointAccuracy, 100.0 * nested->evaluation.regionAccuracy);
-    for (std::size_t fold = 0; fold < nested->chosen.size(); ++fold) {
-      std::printf("  outer fold %zu chose %s\n", fold + 1, pointText(nested->chosen[fold]).c_str());
+    std::printf("nested cross-validation (grid chosen inside each outer fold), mean of %d deals: %.1f %% of labelled "
+                "points, %.1f %% of labelled regions\n",
+                options.search.deals, 100.0 * nested->evaluation.pointAccuracy,
+                100.0 * nested->evaluation.regionAccuracy);
+    for (std::size_t i = 0; i < nested->chosen.size(); ++i) {
+      std::printf("  outer fold %zu of deal %zu chose %s\n", i % options.search.folds + 1, i / options.search.folds + 1,
+                  pointText(nested->chosen[i]).c_str());
     }
     std::printf("\n%-12s %8s %10s   (nested)\n", "concept", "recall", "precision");
     for (std::size_t c = 0; c < set.concepts.size(); ++c) {
@@ -113,8 +115,8 @@ int runTraining(const TrainingOptions& options) {
       chooseGridPoint(set, options.grid, options.search, {}, [](const Evaluation& e) { reportGridPoint("", e); });
   NestedEvaluation nested;
   if (options.nested) {
-    nested = nestedCrossValidate(set, options.grid, options.search, [](int fold, const Evaluation& e) {
-      std::fprintf(stderr, "outer fold %d: ", fold + 1);
+    nested = nestedCrossValidate(set, options.grid, options.search, [](int deal, int fold, const Evaluation& e) {
+      std::fprintf(stderr, "deal %d, outer fold %d: ", deal + 1, fold + 1);
       reportGridPoint("chosen by inner ", e);
     });
   }

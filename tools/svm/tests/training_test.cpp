@@ -261,6 +261,24 @@ TEST(TrainingTest, CrossValidationFindsSeparableConcepts) {
   EXPECT_EQ(positives, static_cast<int>(set.regions.size()));
 }
 
+TEST(TrainingTest, CrossValidationOnThePrecomputedKernelPredictsAsTheTrainedModels) {
+  const TrainingSet set = syntheticSet();
+  const std::vector<int> folds = photoFolds(set, 3);
+  const GridPoint point{0.5, 2.0, GroupShares{4.0, 1.0, 1.0, 1.0}};
+  const Evaluation evaluation = crossValidate(set, folds, 3, point);
+  std::vector<int> expected(set.regions.size(), -1);
+  for (int fold = 0; fold < 3; ++fold) {
+    const ConceptModels models = trainConceptModels(set, trainingRegionsOf(folds, fold), point, true);
+    for (std::size_t i : scoredRegionsOf(set, folds, fold)) expected[i] = models.bestConcept(set.regions[i].features);
+  }
+  EXPECT_EQ(evaluation.predicted, expected);
+  // Several points at once give what each gives alone.
+  const GridPoint other{2.0, 0.5, kEqualShares};
+  const std::vector<Evaluation> both = crossValidateGrid(set, folds, 3, {point, other});
+  EXPECT_EQ(both[0].predicted, evaluation.predicted);
+  EXPECT_EQ(both[1].predicted, crossValidate(set, folds, 3, other).predicted);
+}
+
 TEST(GridSearchTest, GridPointsCombineEveryValue) {
   const Grid grid{{1.0, 2.0}, {0.5}, {kEqualShares, GroupShares{4.0, 1.0, 1.0, 1.0}}};
   const std::vector<GridPoint> points = grid.points();
@@ -285,9 +303,10 @@ TEST(GridSearchTest, ChoosesTheBestMeanOverDealsAndNestedCrossValidationMeasures
   EXPECT_DOUBLE_EQ(chosen.pointAccuracy, (first + second) / 2.0);
 
   int outerFolds = 0;
-  const NestedEvaluation nested = nestedCrossValidate(set, grid, settings, [&](int, const Evaluation&) { ++outerFolds; });
-  EXPECT_EQ(outerFolds, 3);
-  ASSERT_EQ(nested.chosen.size(), 3u);
+  const NestedEvaluation nested =
+      nestedCrossValidate(set, grid, settings, [&](int, int, const Evaluation&) { ++outerFolds; });
+  EXPECT_EQ(outerFolds, 6);  // three folds in each of two deals
+  ASSERT_EQ(nested.chosen.size(), 6u);
   for (const GridPoint& point : nested.chosen) EXPECT_EQ(point.c, 4.0);
   EXPECT_GT(nested.evaluation.pointAccuracy, 0.9);
   for (int guess : nested.evaluation.predicted) EXPECT_GE(guess, 0);  // every region predicted once
