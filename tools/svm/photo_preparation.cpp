@@ -25,13 +25,8 @@ const std::string kLogFolder = "trainingLogs";
 // with its block size, texture levels, refinements and margin, and the
 // extractor once per parameter file, whose fixed output is then filed under
 // descriptors/.
-#ifdef _WIN32
-const std::string kSegmenter = "lib\\Zorvik.exe";
-const std::string kExtractor = "lib\\mpeg7DescriptorsExtraction";
-#else
-const std::string kSegmenter = "lib/Zorvik";
-const std::string kExtractor = "lib/mpeg7DescriptorsExtraction";
-#endif
+const std::string kSegmenter = std::string("lib") + platform::kSeparator + "Zorvik";
+const std::string kExtractor = std::string("lib") + platform::kSeparator + "mpeg7DescriptorsExtraction";
 const std::string kListFile = "infiles.txt";
 
 struct ExtractorRun {

@@ -24,14 +24,7 @@ namespace fs = std::filesystem;
 using namespace svm_tools;
 using testing_support::TempDir;
 
-LabelledPoint at(int x, int y, const std::string& name = "sky") {
-  LabelledPoint point;
-  point.image = "photo.ppm";
-  point.x = x;
-  point.y = y;
-  point.conceptName = name;
-  return point;
-}
+LabelledPoint at(int x, int y, const std::string& name = "sky") { return LabelledPoint{"photo.ppm", x, y, name}; }
 
 // Regions of uneven widths, so that a region never faces itself across the
 // middle, and the points on them, on every column's edge cases.
