@@ -91,7 +91,7 @@ void segmentAtLimit(const PreparationSettings& settings, const std::string& from
   for (const ExtractorRun& run : kExtractorRuns) {
     platform::removeFile(run.output);
     platform::runProgram({kExtractor, "-p", run.parameterFile});
-    platform::renameFile(run.output, classification::descriptorPath(copy, run.kind));
+    platform::moveFile(run.output, classification::descriptorPath(copy, run.kind));
   }
   platform::removeFile(kListFile);
   platform::moveFileInto(folder + baseOf(copy) + ".seg", folder + "segmentationMasks" + platform::kSeparator);
