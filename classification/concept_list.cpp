@@ -1,10 +1,11 @@
 #include "classification/concept_list.h"
 
-#include <climits>
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
+
+#include "platform/failure.h"
+#include "platform/text.h"
 
 namespace classification {
 namespace {
@@ -16,27 +17,30 @@ constexpr std::size_t kItemLimit = 799;
 // item turned out longer than the limit, every further item is empty.
 class ItemReader {
  public:
-  explicit ItemReader(std::istream& in) : in_(in) {}
+  explicit ItemReader(const std::string& text) : text_(text) {}
 
   std::string next() {
     std::string item;
     while (!stopped_) {
-      const int c = in_.get();
-      if (c == std::char_traits<char>::eof()) {
+      if (at_ == text_.size()) {
         stopped_ = true;
-      } else if (c == ';') {
+        break;
+      }
+      const char c = text_[at_++];
+      if (c == ';') {
         break;
       } else if (item.size() == kItemLimit) {
         stopped_ = true;
       } else {
-        item.push_back(static_cast<char>(c));
+        item.push_back(c);
       }
     }
     return item;
   }
 
  private:
-  std::istream& in_;
+  const std::string& text_;
+  std::size_t at_ = 0;
   bool stopped_ = false;
 };
 
@@ -46,29 +50,26 @@ std::string valueOf(const std::string& item) {
   return equals == std::string::npos ? item : item.substr(equals + 1);
 }
 
-// Leading white space, an optional sign and decimal digits; no digits give 0.
-// Counts beyond the int range are held at its ends.
-int countOf(const std::string& text) {
-  const long value = std::strtol(text.c_str(), nullptr, 10);
-  if (value > INT_MAX) return INT_MAX;
-  if (value < INT_MIN) return INT_MIN;
-  return static_cast<int>(value);
-}
-
 }  // namespace
 
 std::string conceptListPath(const std::string& listName) { return "./conf//" + listName; }
 
 std::vector<std::string> readConceptList(const std::string& path) {
-  std::ifstream in(path);
-  if (!in) {
-    std::fprintf(stderr, "concept list %s not found; classifying without concepts\n", path.c_str());
-    std::fflush(stderr);
-    return {};
-  }
-  ItemReader items(in);
-  const int count = countOf(valueOf(items.next()));
+  std::ifstream in(path, std::ios::binary);
+  if (!in) platform::failStderrLine("concept list " + path + " not found");
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) platform::failStderrLine("cannot read the concept list " + path);
+  const std::string text = platform::withoutCarriageReturnsBeforeLineFeeds(bytes);
+
+  ItemReader items(text);
+  const int count = platform::leadingInteger(valueOf(items.next()));
+  // Every name but the last ends in ";", so a file holds at most one name per
+  // byte, plus one; a count beyond that is no count of this file's names.
+  if (count > 0 && static_cast<std::size_t>(count) > text.size() + 1)
+    platform::failStderrLine("concept list " + path + " announces " + std::to_string(count) +
+                             " concepts, more than its " + std::to_string(text.size()) + " bytes can hold");
   std::vector<std::string> names;
+  names.reserve(count > 0 ? static_cast<std::size_t>(count) : 0);
   for (int i = 0; i < count; ++i) names.push_back(valueOf(items.next()));
   return names;
 }

@@ -13,8 +13,9 @@ namespace classification {
 std::string conceptListPath(const std::string& listName);
 
 // The concept names in file order. Names the file does not hold are empty.
-// A list that cannot be opened gives no concepts and one line on standard
-// error.
+// A carriage return before a line feed is dropped. A list that cannot be
+// opened, or whose count is more than the file could hold, stops the run with
+// one line on standard error.
 std::vector<std::string> readConceptList(const std::string& path);
 
 }  // namespace classification

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/failure.h"
+#include "platform/text.h"
 
 namespace classification {
 namespace {
@@ -25,10 +26,12 @@ constexpr int kTextureRow = 30;
 class DescriptorStream {
  public:
   explicit DescriptorStream(const std::string& path) : path_(path) {
-    std::ifstream in(path);  // text mode: a line end is one character on every platform
+    std::ifstream in(path, std::ios::binary);
     if (!in) fail();
-    text_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) fail();
+    // Read as text: a line end is one character, whichever platform wrote it.
+    text_ = platform::withoutCarriageReturnsBeforeLineFeeds(bytes);
   }
 
   // The chunk up to the next delimiter.

@@ -1,6 +1,8 @@
 #include "classification/region_set.h"
 
+#include <cmath>
 #include <cstdio>
+#include <span>
 #include <memory>
 #include <utility>
 
@@ -13,15 +15,12 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
+#include "platform/replacing_file.h"
 
 namespace classification {
 namespace {
 
-#ifdef _WIN32
-constexpr const char* kPredictor = "SVMpredictfuzzy.exe";
-#else
-constexpr const char* kPredictor = "SVMpredictfuzzy";
-#endif
+const std::string kPredictor = platform::executableName("SVMpredictfuzzy");
 constexpr const char* kTestDataFile = "testDataFile.txt";
 constexpr const char* kPredictionFile = "output.txt";
 constexpr const char* kCannotWrite = "cannot write!!!!!!!!!!!!!!";
@@ -86,10 +85,13 @@ void RegionSet::loadDescriptors() {
   for (const Group& group : kGroups) {
     const std::vector<double> values = readGroup(group.kind, imageName_);
     const std::size_t perBlock = static_cast<std::size_t>(valuesPerBlock(group.kind));
-    // Region j takes block j; a file with fewer blocks than regions cannot
-    // describe the image.
-    if (values.size() < perBlock * regions_.size())
-      platform::failStdoutExact("failure in reading file " + descriptorPath(imageName_, group.kind) + "\n");
+    // Region j takes block j. A file with another number of blocks than the
+    // label file has regions was made for another segmentation, for example
+    // that of another photo sharing this one's base name.
+    if (values.size() != perBlock * regions_.size())
+      platform::failStderrLine(descriptorPath(imageName_, group.kind) + " describes " +
+                               std::to_string(values.size() / perBlock) + " regions, but the label file " +
+                               labelFilePath() + " has " + std::to_string(regions_.size()));
     for (std::size_t region = 0; region < regions_.size(); ++region) {
       for (std::size_t i = 0; i < perBlock; ++i)
         regions_[region][group.position + i] = (values[perBlock * region + i] - group.offset) / group.divisor;
@@ -108,13 +110,8 @@ void RegionSet::classifyRegions(const std::vector<std::string>& conceptNames) {
 }
 
 void RegionSet::writeTestData() const {
-  platform::File file(std::fopen(kTestDataFile, "w"));
-  if (!file) platform::failStdoutExact(kCannotWrite);
-  for (const RegionRecord& record : regions_) {
-    std::fputs("+1", file.get());
-    std::fputs(formatFeatures(record).c_str(), file.get());
-    std::fputs("\n", file.get());
-  }
+  const std::vector<std::span<const double>> rows(regions_.begin(), regions_.end());
+  writePredictorInput(kTestDataFile, rows, platform::WriteReport::CannotWrite);
 }
 
 void RegionSet::runPredictor(const std::string& conceptName, int column) {
@@ -126,11 +123,13 @@ void RegionSet::runPredictor(const std::string& conceptName, int column) {
   platform::File file(std::fopen(kPredictionFile, "r"));
   if (!file) platform::failStdoutExact(kCannotWrite);
   // One number per region, in region order, each held in single precision.
+  // A confidence is a finite number from 0 to 1; anything else is as little
+  // an answer as a missing number.
   for (int region = 0; region < confidences_.regions(); ++region) {
     float confidence = 0.0f;
-    if (std::fscanf(file.get(), "%f", &confidence) != 1) {
-      // Too few numbers, or text that is none: the prediction failed. Leave
-      // no temporary file behind and no results.
+    if (std::fscanf(file.get(), "%f", &confidence) != 1 || !std::isfinite(confidence) || confidence < 0.0f ||
+        confidence > 1.0f) {
+      // The prediction failed. Leave no temporary file behind and no results.
       file.reset();
       platform::removeFile(kPredictionFile);
       platform::removeFile(kTestDataFile);
@@ -143,9 +142,8 @@ void RegionSet::runPredictor(const std::string& conceptName, int column) {
 }
 
 void RegionSet::writeResults() const {
-  platform::File file(std::fopen(resultsPath(imageName_).c_str(), "w"));
-  if (!file) platform::failStdoutExact(kCannotWrite);
-  std::fputs(resultsDocument(conceptNames_, confidences_).c_str(), file.get());
+  platform::replaceFile(resultsPath(imageName_), resultsDocument(conceptNames_, confidences_),
+                        platform::WriteReport::CannotWrite, platform::WriteMode::Text);
 }
 
 }  // namespace classification

@@ -64,7 +64,8 @@ class RegionSet {
 
   // Reads the HT, EH, RS and SC files under ./descriptors/ and fills every
   // record. A missing, short or malformed file stops the run with
-  // "failure in reading file <path>\n".
+  // "failure in reading file <path>\n"; a file with more or fewer blocks
+  // than the label file has regions with one line on standard error.
   void loadDescriptors();
   const std::vector<RegionRecord>& regions() const { return regions_; }
 
@@ -73,20 +74,21 @@ class RegionSet {
   void classifyRegions(const std::vector<std::string>& conceptNames);
 
   // "+1" and the features of one region per line. Stops the run with
-  // "cannot write!!!!!!!!!!!!!!" when the file cannot be created.
+  // "cannot write!!!!!!!!!!!!!!" when the file cannot be written whole.
   void writeTestData() const;
 
   // Runs SVMpredictfuzzy with the concept's training model and reads one
   // confidence per region from "output.txt" into the column, then removes
   // the file. No "output.txt" stops the run with "cannot write!!!!!!!!!!!!!!";
-  // too few numbers, or text that is none, with
+  // too few numbers, text that is none, or a confidence that is not a finite
+  // number from 0 to 1, with
   // "failure in reading file output.txt\n" after both temporary files are
   // removed.
   void runPredictor(const std::string& conceptName, int column);
 
   // "./output//classification-results.<image name>.ORM.xml", replaced when
-  // it exists. Stops the run with "cannot write!!!!!!!!!!!!!!" when the file
-  // cannot be created.
+  // it exists, once the new one is complete. Stops the run with
+  // "cannot write!!!!!!!!!!!!!!" when the file cannot be written whole.
   void writeResults() const;
 
   const std::vector<std::string>& conceptNames() const { return conceptNames_; }

@@ -15,9 +15,6 @@ std::string escapeXml(const std::string& text) {
     switch (c) {
       case '&': escaped += "&amp;"; break;
       case '<': escaped += "&lt;"; break;
-      case '>': escaped += "&gt;"; break;
-      case '"': escaped += "&quot;"; break;
-      case '\'': escaped += "&apos;"; break;
       default: escaped += c;
     }
   }

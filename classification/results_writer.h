@@ -15,7 +15,9 @@ std::string resultsPath(const std::string& imageName);
 // The whole text of the results file.
 std::string resultsDocument(const std::vector<std::string>& conceptNames, const ConfidenceTable& confidences);
 
-// &, <, >, " and ' replaced by their XML entities.
+// & and < replaced by their XML entities: the two characters that cannot
+// stand in element text. Everything else, quotes and apostrophes included,
+// is kept, so a name that is valid text already is written unchanged.
 std::string escapeXml(const std::string& text);
 
 }  // namespace classification

@@ -10,7 +10,9 @@
 
 #include "classification/concept_list.h"
 #include "classification/region_set.h"
+#include "classification/results_writer.h"
 #include "platform/failure.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 
 int main(int argc, char** argv) {
@@ -20,6 +22,9 @@ int main(int argc, char** argv) {
     std::printf("\nSVM classifier\n");
     const platform::ImageArgument image = platform::splitImageArgument(argv[1]);
     std::printf("\nProcessing image: %s", image.fileName.c_str());
+    // A results file of an earlier run must not stand for this run's when
+    // this one stops.
+    platform::removeFileIfPresent(classification::resultsPath(image.fileName));
     const std::vector<std::string> conceptNames =
         classification::readConceptList(classification::conceptListPath(argv[2]));
 

@@ -12,16 +12,23 @@ std::string formatFixed(double value) {
   return text;
 }
 
-std::string formatFeatures(const RegionRecord& record) {
+std::string formatFeatures(std::span<const double> features) {
   std::string line;
-  line.reserve(static_cast<std::size_t>(kFeatureCount) * 14);
-  for (int feature = 1; feature <= kFeatureCount; ++feature) {
+  line.reserve(features.size() * 14);
+  for (std::size_t feature = 1; feature <= features.size(); ++feature) {
     line += ' ';
     line += std::to_string(feature);
     line += ':';
-    line += formatFixed(record[feature - 1]);
+    line += formatFixed(features[feature - 1]);
   }
   return line;
+}
+
+void writePredictorInput(const std::string& path, const std::vector<std::span<const double>>& rows,
+                         platform::WriteReport report) {
+  platform::ReplacingFile file(path, report, platform::WriteMode::Text);
+  for (const std::span<const double> row : rows) file.write("+1" + formatFeatures(row) + "\n");
+  file.commit();
 }
 
 }  // namespace classification

@@ -1,19 +1,28 @@
 #pragma once
-// The text form in which region features go to the predictor: one line per
-// region, "+1" and then " <number>:<value>" for the 433 features, values in
-// fixed notation with six decimals.
+// The predictor's input format, the test-data file: one line per region,
+// "+1" and then " <number>:<value>" for the 433 features, values in fixed
+// notation with six decimals. The classifier writes it for the predictor,
+// the predictor's tests write it as the classifier does: both through
+// writePredictorInput.
 
+#include <span>
 #include <string>
+#include <vector>
 
-#include "classification/region_set.h"
+#include "platform/replacing_file.h"
 
 namespace classification {
 
-// " 1:<v1> 2:<v2> ... 433:<v433>": the features of one line, without the
-// class label before them and the line end after them.
-std::string formatFeatures(const RegionRecord& record);
+// " 1:<v1> 2:<v2> ... n:<vn>": the features of one line, without the class
+// label before them and the line end after them.
+std::string formatFeatures(std::span<const double> features);
 
 // A value in fixed notation with six decimals ("%f").
 std::string formatFixed(double value);
+
+// Writes one line per row, replacing `path` once the whole file is written;
+// a failure is reported as `report` says.
+void writePredictorInput(const std::string& path, const std::vector<std::span<const double>>& rows,
+                         platform::WriteReport report);
 
 }  // namespace classification

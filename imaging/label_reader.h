@@ -13,8 +13,13 @@ namespace imaging {
 // to the end of its line. Every separator ends a token, so two separators in
 // a row give an empty token, and any other byte, carriage returns included,
 // belongs to the token. Width and height are the leading digits of their
-// tokens. The raster starts right after the fourth token's separator; bytes
-// missing at the end of the file read as 255.
+// tokens. The raster starts right after the fourth token's separator.
+//
+// A header that ends early or holds a token over 19 characters stops the run
+// like a missing file ("failure in opening file <path>"). A magic other than
+// "P5", a maximum value outside 1 to 255 (label values are single bytes) or a
+// raster shorter than the header says stops it with one line on standard
+// error, before the raster is allocated.
 GreyImage readLabelFile(const std::string& path);
 
 // The number of regions of a label image: its largest value plus 1, so every

@@ -1,59 +1,29 @@
 #include "imaging/pnm.h"
 
+#include "imaging/pnm_header.h"
+
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
 #include "platform/failure.h"
 #include "platform/file.h"
+#include "platform/replacing_file.h"
 
 namespace imaging {
 namespace {
 
+using ColourHeader = PnmHeader;
 
-constexpr std::size_t kMaxTokenLength = 19;
+constexpr PnmHeaderRules kColourRules{"P6", 3, 65535, false};
 
-struct ColourHeader {
-  int width = 0;
-  int height = 0;
-  int maxValue = 255;
-};
-
-// Reads the four header tokens (magic, width, height, maximum value). A '#'
-// skips to the end of its line without ending the token; a line feed before a
-// token has started is skipped; otherwise a blank or a line feed ends the
-// token, so two blanks in a row give an empty token. Every other byte,
-// carriage returns and tabs included, belongs to the token.
+// Reads and checks the header; the file is left at the first raster byte.
 ColourHeader readColourHeader(std::FILE* file, const std::string& path) {
-  std::string tokens[4];
-  int current = 0;
-  while (current < 4) {
-    int c = std::getc(file);
-    if (c == EOF) platform::failStderrLine(path + ": the file ends inside its header");
-    if (c == '#') {
-      while (c != EOF && c != '\n') c = std::getc(file);
-      if (c == EOF) platform::failStderrLine(path + ": the file ends inside its header");
-      continue;
-    }
-    if (c == '\n' && tokens[current].empty()) continue;
-    if (c == ' ' || c == '\n') {
-      ++current;
-      continue;
-    }
-    if (tokens[current].size() == kMaxTokenLength) platform::failStderrLine(path + ": a header field is longer than 19 characters");
-    tokens[current].push_back(static_cast<char>(c));
-  }
+  const PnmHeaderFields fields = readPnmHeaderFields(file, LineFeedBeforeField::Skipped);
+  if (!fields.problem.empty()) platform::failStderrLine(path + ": " + fields.problem);
   ColourHeader header;
-  header.width = std::atoi(tokens[1].c_str());
-  header.height = std::atoi(tokens[2].c_str());
-  header.maxValue = std::atoi(tokens[3].c_str());
-  if (header.width <= 0 || header.height <= 0)
-    platform::failStderrLine(path + ": the header's width and height must be positive numbers (read \"" + tokens[1] + "\" and \"" +
-             tokens[2] + "\")");
-  if (static_cast<std::int64_t>(header.width) * header.height > kMaxPixels)
-    platform::failStderrLine(path + ": the image has " + tokens[1] + " x " + tokens[2] + " pixels, more than the limit of " +
-             std::to_string(kMaxPixels));
+  const std::string problem = checkPnmHeader(fields, kColourRules, file, path, header);
+  if (!problem.empty()) platform::failStderrLine(problem);
   return header;
 }
 
@@ -81,6 +51,13 @@ const std::uint8_t* readRow(std::FILE* file, const ColourHeader& header, std::ve
 }  // namespace
 
 ColourImage readColourImage(const std::string& path) { return readColourImage(path, 0); }
+
+PnmHeader readColourImageHeader(const std::string& path) {
+  platform::File file = platform::openOrFail(path, "rb");
+  const PnmHeader header = readColourHeader(file.get(), path);
+  platform::closeOrFail(std::move(file), path);
+  return header;
+}
 
 ColourImage readColourImage(const std::string& path, int margin) {
   platform::File file = platform::openOrFail(path, "rb");
@@ -117,11 +94,10 @@ std::string greyImageHeader(int width, int height) {
 }
 
 void writeGreyImage(const std::string& path, const GreyImage& image) {
-  platform::File file = platform::openOrFail(path, "wb");
-  const std::string header = greyImageHeader(image.width(), image.height());
-  bool written = std::fwrite(header.data(), 1, header.size(), file.get()) == header.size();
-  if (written && !image.empty()) written = std::fwrite(image.data(), 1, image.size(), file.get()) == image.size();
-  platform::closeOrFail(std::move(file), path, written);
+  platform::ReplacingFile file(path, platform::WriteReport::OpeningClosing);
+  file.write(greyImageHeader(image.width(), image.height()));
+  if (!image.empty()) file.write({reinterpret_cast<const char*>(image.data()), image.size()});
+  file.commit();
 }
 
 void writeGreyImage(const std::string& path, const GreyImage& image, int margin) {

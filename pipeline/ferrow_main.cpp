@@ -3,38 +3,53 @@
 // the four descriptor files under descriptors/, writes one mask per region
 // and files the label file in the image folder's segmentationMasks folder.
 //
-// The outside programs are started directly, one at a time, and waited for;
-// what they return is not looked at, because every later step that needs
-// their output finds out for itself whether it is there.
+// The outside programs are started directly, one at a time, and waited for.
+// What they return is not looked at; instead, what each must leave behind is
+// checked before the next step, and a run stops with one line naming the
+// step that failed. Before the first step everything an earlier run left for
+// this image is removed, so that nothing of another photo can pass for this
+// one's.
 
-#include <cstdio>
+#include <cctype>
+#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "platform/failure.h"
+#include "imaging/label_reader.h"
+#include "imaging/pnm.h"
 #include "pipeline/region_masks.h"
+#include "platform/failure.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
+#include "platform/replacing_file.h"
 
 namespace {
 
+namespace fs = std::filesystem;
 using platform::ImageArgument;
 using platform::kSeparator;
 
-#ifdef _WIN32
-const std::string kSegmenter = "lib\\Zorvik.exe";
-const std::string kExtractor = "lib\\mpeg7DescriptorsExtraction";
-#else
-const std::string kSegmenter = "lib/Zorvik";
-const std::string kExtractor = "lib/mpeg7DescriptorsExtraction";
-#endif
+const std::string kSegmenter = std::string("lib") + kSeparator + platform::executableName("Zorvik");
+const std::string kExtractor = std::string("lib") + kSeparator + "mpeg7DescriptorsExtraction";
 
 const std::string kListFile = "infiles.txt";
 const std::string kDescriptorFolder = "./descriptors";
 
-// What the extractor writes for each parameter file, and the suffix its
-// output gets behind the image's file name. The renames happen in this order.
+// The extractor's runs in order: the parameter file and what it writes.
+struct ExtractorRun {
+  const char* parameterFile;
+  const char* output;
+};
+constexpr ExtractorRun kExtractorRuns[] = {
+    {"./lib/Parfiles/RegionShape.par", "RegionShape.xml"},
+    {"./lib/Parfiles/ScalColor.par", "ScalableColorReg.xml"},
+    {"./lib/Parfiles/HomogeneousTexture.par", "HomoTexture.xml"},
+    {"./lib/Parfiles/EdgeHistogram.par", "EdgeHistogram.xml"},
+};
+
+// The suffix each output gets behind the image's file name. The renames
+// happen in this order.
 struct DescriptorFile {
   const char* extractorOutput;
   const char* suffix;
@@ -45,15 +60,30 @@ constexpr DescriptorFile kDescriptorFiles[] = {
     {"EdgeHistogram.xml", ".EH.xml"},
     {"RegionShape.xml", ".RS.xml"},
 };
-constexpr const char* kParameterFiles[] = {
-    "./lib/Parfiles/RegionShape.par",
-    "./lib/Parfiles/ScalColor.par",
-    "./lib/Parfiles/HomogeneousTexture.par",
-    "./lib/Parfiles/EdgeHistogram.par",
-};
+
+[[noreturn]] void stepFailed(const std::string& step, const std::string& detail) {
+  platform::failStderrLine("Ferrow: " + step + ": " + detail);
+}
+
+// A failure's text as part of a line: without its line end.
+std::string problemOf(const platform::Failure& failure) {
+  std::string text = failure.what();
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  return text;
+}
+
+std::string inImageFolder(const ImageArgument& image, const std::string& name) {
+  return image.directory + kSeparator + name;
+}
+std::string ppmPath(const ImageArgument& image) { return inImageFolder(image, image.baseName + ".ppm"); }
+std::string labelPath(const ImageArgument& image) { return inImageFolder(image, image.baseName + ".seg"); }
+std::string maskFolder(const ImageArgument& image) {
+  return image.directory + kSeparator + "segmentationMasks" + kSeparator;
+}
 
 // Accepts only "<folder><separator><name>.<extension>" with a single
-// separator; anything else would scatter files where nothing finds them.
+// separator, below the working directory; anything else would scatter files
+// where nothing finds them.
 ImageArgument acceptedImageArgument(int argc, char** argv) {
   const std::string example = std::string("images") + kSeparator + "photo.jpg";
   const std::string usage = std::string("usage: Ferrow <image folder>") + kSeparator +
@@ -63,6 +93,8 @@ ImageArgument acceptedImageArgument(int argc, char** argv) {
   const ImageArgument image = platform::splitImageArgument(argument);
   if (image.directory.empty())
     platform::failStderrLine("\"" + argument + "\" names no image folder; " + usage);
+  if (image.directory.size() == 1 || fs::path(argument).is_absolute())
+    platform::failStderrLine("\"" + argument + "\" is not below the working directory; " + usage);
   if (image.fileName.find(kSeparator) != std::string::npos)
     platform::failStderrLine("\"" + argument + "\" lies below more than one folder; " + usage);
   if (image.fileName.find('.') == std::string::npos)
@@ -70,40 +102,155 @@ ImageArgument acceptedImageArgument(int argc, char** argv) {
   return image;
 }
 
+// The extension of the photo's name when it is plain letters and digits,
+// with its dot; otherwise none (the converter then goes by the file's content).
+std::string plainExtension(const std::string& fileName) {
+  const std::string extension = fileName.substr(fileName.rfind('.') + 1);
+  if (extension.empty() || extension.size() > 10) return "";
+  for (char c : extension)
+    if (!std::isalnum(static_cast<unsigned char>(c))) return "";
+  return "." + extension;
+}
+
+std::string converterInput(const ImageArgument& image) {
+  return inImageFolder(image, ".ferrow-input" + plainExtension(image.fileName));
+}
+std::string converterOutput(const ImageArgument& image) { return inImageFolder(image, ".ferrow-output.ppm"); }
+
+// The files that only live during a run: in the working directory and the
+// converter's two in the image folder. They are
+// removed when the run ends, whether it completes or stops.
+class WorkingFiles {
+ public:
+  explicit WorkingFiles(const ImageArgument& image) {
+    names_.push_back(kListFile);
+    names_.push_back(converterInput(image));
+    names_.push_back(converterOutput(image));
+    for (const DescriptorFile& descriptor : kDescriptorFiles) {
+      names_.push_back(descriptor.extractorOutput);
+      names_.push_back(image.fileName + descriptor.suffix);
+    }
+  }
+  ~WorkingFiles() {
+    for (const std::string& name : names_) platform::removeFile(name);
+  }
+  WorkingFiles(const WorkingFiles&) = delete;
+  WorkingFiles& operator=(const WorkingFiles&) = delete;
+
+  const std::vector<std::string>& names() const { return names_; }
+
+ private:
+  std::vector<std::string> names_;
+};
+
+bool isOwnMask(const std::string& name, const std::string& fileName) {
+  const std::string prefix = "RegionMask." + fileName + ".";
+  const std::string suffix = ".pgm";
+  if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+      name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+    return false;
+  const std::string number = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+  return number.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// Everything an earlier run left for this image: its PPM and label file, the
+// label file and every mask in segmentationMasks, whatever their region
+// numbers, its four descriptor files and the working files.
+void removeEarlierProducts(const ImageArgument& image, const WorkingFiles& working) {
+  try {
+    platform::removeFileIfPresent(ppmPath(image));
+    platform::removeFileIfPresent(labelPath(image));
+    platform::removeFileIfPresent(maskFolder(image) + image.baseName + ".seg");
+    std::error_code error;
+    for (fs::directory_iterator entry(maskFolder(image), error), end; !error && entry != end; entry.increment(error)) {
+      if (isOwnMask(entry->path().filename().string(), image.fileName))
+        platform::removeFileIfPresent(entry->path().string());
+    }
+    for (const DescriptorFile& descriptor : kDescriptorFiles)
+      platform::removeFileIfPresent(kDescriptorFolder + "/" + image.fileName + descriptor.suffix);
+    for (const std::string& name : working.names()) platform::removeFileIfPresent(name);
+  } catch (const platform::Failure& failure) {
+    stepFailed("clearing what an earlier run left", problemOf(failure));
+  }
+}
+
+// The converter reads and writes only names Ferrow chose: a link to the photo
+// and an output file, both plain names in the image folder behind "./", with
+// the output format given. So no character of the photo's name can be taken
+// for a format prefix, a pattern, a frame selection or a number format, and
+// nothing is read or written outside the image folder. The output becomes
+// the PPM once its header reads.
 void convertToPpm(const ImageArgument& image) {
-  platform::runProgram({"convert", image.directory + kSeparator + image.fileName,
-                        image.directory + kSeparator + image.baseName + ".ppm"});
+  const std::string photo = inImageFolder(image, image.fileName);
+  std::error_code error;
+  if (!fs::is_regular_file(photo, error)) stepFailed("converting", photo + " is not an image file");
+  fs::create_symlink(image.fileName, converterInput(image), error);
+  if (error) stepFailed("converting", "cannot link " + converterInput(image) + " to the photo: " + error.message());
+  platform::runProgram({"convert", "-define", "filename:literal=true", "./" + converterInput(image),
+                        "ppm:./" + converterOutput(image)});
+  platform::removeFile(converterInput(image));
+  try {
+    imaging::readColourImageHeader(converterOutput(image));
+    platform::moveFile(converterOutput(image), ppmPath(image));
+  } catch (const platform::Failure& failure) {
+    platform::removeFile(converterOutput(image));  // whatever the converter left is no image to go on with
+    std::string problem = problemOf(failure);
+    stepFailed("converting", "the converter made no readable image of " + photo + " (" + problem + ")");
+  }
 }
 
 // Blocks of 8 by 8 pixels, two texture levels, texture and border refinement
-// on, no margin, at most 10 regions.
+// on, no margin, at most 10 regions. The label file must be complete and of
+// the image's size.
 void segment(const ImageArgument& image) {
   platform::runProgram({kSegmenter, image.directory, image.directory, image.baseName, "8", "2", "1", "1", "0", "10"});
+  try {
+    const imaging::PnmHeader ppm = imaging::readColourImageHeader(ppmPath(image));
+    const imaging::GreyImage labels = imaging::readLabelFile(labelPath(image));
+    if (labels.width() != ppm.width || labels.height() != ppm.height)
+      stepFailed("segmenting", "the label file " + labelPath(image) + " is " + std::to_string(labels.width()) + " x " +
+                                   std::to_string(labels.height()) + " pixels, the image " + std::to_string(ppm.width) +
+                                   " x " + std::to_string(ppm.height));
+  } catch (const platform::Failure& failure) {
+    platform::removeFile(labelPath(image));  // no label file to go on with
+    const std::string problem = problemOf(failure);
+    if (problem.rfind("Ferrow: ", 0) == 0) throw;
+    stepFailed("segmenting", kSegmenter + " made no complete label file (" + problem + ")");
+  }
 }
 
 // The extractor learns the image from the list file: one line, no line end.
 void writeListFile(const ImageArgument& image) {
-  std::FILE* file = std::fopen(kListFile.c_str(), "w");
-  if (file == nullptr) platform::failStdoutExact("cannot write!!!!!!!!!!!!!!");
-  const std::string line = "./" + image.directory + image.fileName;
-  const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
-  if (std::fclose(file) != 0 || !written) platform::failStdoutExact("cannot write!!!!!!!!!!!!!!");
+  platform::replaceFile(kListFile, "./" + image.directory + image.fileName, platform::WriteReport::CannotWrite,
+                        platform::WriteMode::Text);
 }
 
 void extractDescriptors() {
-  for (const char* parameterFile : kParameterFiles) platform::runProgram({kExtractor, "-p", parameterFile});
+  for (const ExtractorRun& run : kExtractorRuns) {
+    platform::runProgram({kExtractor, "-p", run.parameterFile});
+    std::error_code error;
+    if (!fs::is_regular_file(run.output, error))
+      stepFailed("extracting descriptors", kExtractor + " -p " + run.parameterFile + " made no " + run.output);
+  }
 }
 
 void fileDescriptors(const ImageArgument& image) {
-  for (const DescriptorFile& descriptor : kDescriptorFiles)
-    platform::renameFile(descriptor.extractorOutput, image.fileName + descriptor.suffix);
-  for (const DescriptorFile& descriptor : kDescriptorFiles)
-    platform::moveFileInto(image.fileName + descriptor.suffix, kDescriptorFolder);
+  try {
+    for (const DescriptorFile& descriptor : kDescriptorFiles)
+      platform::moveFile(descriptor.extractorOutput, image.fileName + descriptor.suffix);
+    for (const DescriptorFile& descriptor : kDescriptorFiles)
+      platform::moveFileInto(image.fileName + descriptor.suffix, kDescriptorFolder);
+  } catch (const platform::Failure& failure) {
+    stepFailed("filing the descriptor files", problemOf(failure));
+  }
 }
 
 void fileLabelFile(const ImageArgument& image) {
-  platform::moveFileInto(image.directory + kSeparator + image.baseName + ".seg",
-                         image.directory + kSeparator + "segmentationMasks" + kSeparator);
+  try {
+    platform::moveFileInto(labelPath(image), maskFolder(image));
+  } catch (const platform::Failure& failure) {
+    stepFailed("filing the label file", problemOf(failure));
+  }
 }
 
 }  // namespace
@@ -111,6 +258,8 @@ void fileLabelFile(const ImageArgument& image) {
 int main(int argc, char** argv) {
   return platform::runReportingFailures([&] {
     const ImageArgument image = acceptedImageArgument(argc, argv);
+    const WorkingFiles working(image);
+    removeEarlierProducts(image, working);
     convertToPpm(image);
     segment(image);
     writeListFile(image);

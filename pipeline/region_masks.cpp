@@ -1,12 +1,8 @@
 #include "pipeline/region_masks.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <memory>
-#include <vector>
 
 #include "platform/failure.h"
-#include "platform/file.h"
 #include "imaging/label_reader.h"
 #include "imaging/pnm.h"
 #include "platform/paths.h"
@@ -28,16 +24,9 @@ std::string maskPath(const std::string& directory, const std::string& fileName, 
 }
 
 void writeMask(const std::string& path, const imaging::IntMap& mask) {
-  platform::File file = platform::openOrFail(path, "wb");
-  const std::string header = imaging::greyImageHeader(mask.width(), mask.height());
-  bool written = std::fwrite(header.data(), 1, header.size(), file.get()) == header.size();
-  std::vector<std::uint8_t> row(static_cast<std::size_t>(mask.width()));
-  for (int y = 0; written && y < mask.height() && !row.empty(); ++y) {
-    const std::int32_t* values = mask[y];
-    for (std::size_t x = 0; x < row.size(); ++x) row[x] = static_cast<std::uint8_t>(values[x] & 0xff);
-    written = std::fwrite(row.data(), 1, row.size(), file.get()) == row.size();
-  }
-  platform::closeOrFail(std::move(file), path, written);
+  imaging::GreyImage bytes(mask.width(), mask.height());
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes.data()[i] = static_cast<std::uint8_t>(mask.data()[i] & 0xff);
+  imaging::writeGreyImage(path, bytes);
 }
 
 void writeRegionMasks(const imaging::GreyImage& labels, const std::string& directory, const std::string& fileName) {

@@ -1,32 +1,48 @@
 #include "platform/files.h"
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
+
+#include "platform/failure.h"
+#include "platform/replacing_file.h"
 
 namespace platform {
 namespace fs = std::filesystem;
 
-void renameFile(const std::string& from, const std::string& to) {
+void moveFile(const std::string& from, const std::string& to) {
   std::error_code error;
-  if (!fs::is_regular_file(from, error)) return;
+  if (!fs::is_regular_file(from, error))
+    failStderrLine("cannot move " + from + " to " + to + ": " + (error ? error.message() : "there is no such file"));
   fs::rename(from, to, error);
   if (error == std::errc::cross_device_link) {
-    // Across file systems a rename cannot work; copy, then remove the source
-    // only once the copy is complete.
-    std::error_code copyError;
-    if (fs::copy_file(from, to, fs::copy_options::overwrite_existing, copyError)) fs::remove(from, copyError);
+    std::ifstream in(from, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) failStderrLine("cannot move " + from + " to " + to + ": the file cannot be read");
+    replaceFile(to, bytes, WriteReport::OwnLine);
+    fs::remove(from, error);
   }
+  if (error) failStderrLine("cannot move " + from + " to " + to + ": " + error.message());
 }
 
 void moveFileInto(const std::string& file, const std::string& directory) {
+  moveFile(file, (fs::path(directory) / fs::path(file).filename()).string());
+}
+
+void removeFileIfPresent(const std::string& path) {
   std::error_code error;
-  if (!fs::is_directory(directory, error)) return;
-  renameFile(file, (fs::path(directory) / fs::path(file).filename()).string());
+  const fs::file_status status = fs::symlink_status(path, error);
+  // A name the file system cannot even look up (too long, say) names no file.
+  if (error || status.type() == fs::file_type::not_found) return;
+  if (status.type() == fs::file_type::directory) return;
+  if (!fs::remove(path, error) || error)
+    failStderrLine("cannot remove " + path + ": " + (error ? error.message() : "it stays"));
 }
 
 void removeFile(const std::string& path) {
   std::error_code error;
-  if (fs::is_regular_file(path, error)) fs::remove(path, error);
+  if (!fs::is_directory(path, error)) fs::remove(path, error);
 }
 
 }  // namespace platform

@@ -1,20 +1,26 @@
 #pragma once
-// Renaming, moving and removing single files. Like the shell commands they
-// replace, these report nothing: a missing source file or a missing folder
-// leaves everything as it was.
+// Moving and removing single files, each failure stopping the run with one
+// line on standard error that names the file and the reason.
 
 #include <string>
 
 namespace platform {
 
-// Renames `from` to `to`, replacing an existing file `to`.
-void renameFile(const std::string& from, const std::string& to);
+// Renames `from` to `to`, replacing an existing file `to`. Across file
+// systems, where no rename works, the file is copied through a temporary file
+// beside `to` and `from` is removed once the copy is in place.
+void moveFile(const std::string& from, const std::string& to);
 
 // Moves `file` into `directory` under its own name, replacing a file of that
 // name there.
 void moveFileInto(const std::string& file, const std::string& directory);
 
-// Removes the file at `path`.
+// Removes the file at `path` when there is one; a file that stays is a
+// failure. A folder of that name is no file and is left alone.
+void removeFileIfPresent(const std::string& path);
+
+// Removes the file at `path`, if any, and reports nothing: for cleaning up
+// after a failure that is being reported already.
 void removeFile(const std::string& path);
 
 }  // namespace platform

@@ -2,6 +2,14 @@
 
 namespace platform {
 
+std::string executableName(const std::string& name) {
+#ifdef _WIN32
+  return name + ".exe";
+#else
+  return name;
+#endif
+}
+
 ImageArgument splitImageArgument(const std::string& argument) {
   ImageArgument parts;
   const std::size_t separator = argument.find(kSeparator);

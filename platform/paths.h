@@ -12,6 +12,9 @@ inline constexpr char kSeparator = '\\';
 inline constexpr char kSeparator = '/';
 #endif
 
+// A program's file name as the platform starts it: ".exe" added on Windows.
+std::string executableName(const std::string& name);
+
 struct ImageArgument {
   std::string directory;  // up to and including the first separator; empty when there is none
   std::string fileName;   // everything after the first separator

@@ -219,7 +219,7 @@ Block countingBlock(DescriptorKind kind, int range) {
 TEST_F(Descriptors, FillEveryRegionScaledInTextureShapeColourEdgeOrder) {
   writeDescriptors(DescriptorKind::HomogeneousTexture,
                    {countingBlock(DescriptorKind::HomogeneousTexture, 256),
-                    uniform(DescriptorKind::HomogeneousTexture, "127"), uniform(DescriptorKind::HomogeneousTexture, "0")});
+                    uniform(DescriptorKind::HomogeneousTexture, "127")});
   writeDescriptors(DescriptorKind::RegionShape,
                    {countingBlock(DescriptorKind::RegionShape, 16), uniform(DescriptorKind::RegionShape, "12.9")});
   writeDescriptors(DescriptorKind::ScalableColour,

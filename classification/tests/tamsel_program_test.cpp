@@ -48,7 +48,7 @@ class TamselRun : public testing::Test {
     writeImage({0, 1}, "1");
     writeFile(work_ / "conf/concepts.txt", "concepts=2;\nconcept=sky;\nconcept=sea;\n");
     answer("sky", "0.5 0.25\n");
-    answer("sea", "-1\n1\n");
+    answer("sea", "0\n1\n");
   }
 
   // The label file and the four descriptor files of images/photo.jpg, every
@@ -145,8 +145,8 @@ TEST_F(TamselRun, EveryRegionForEveryConceptInListOrder) {
   writeImage({2, 0, 2}, "15");
   writeFile(work_ / "conf/concepts.txt", "n=3;\nc=blue sky;\nc=R&D;\nc=sea;\n");
   answer("blue sky", "0.1 0.2 0.3 0.4");
-  answer("R&D", "-1 -2 -3");
-  answer("sea", "1e-7\n\n  2.5\n3\n");
+  answer("R&D", "0 0.75 1");
+  answer("sea", "1e-7\n\n  0.5\n1\n");
   ASSERT_EQ(run(), 0) << err();
 
   EXPECT_EQ(predictorLog(),
@@ -160,24 +160,39 @@ TEST_F(TamselRun, EveryRegionForEveryConceptInListOrder) {
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3 + 3 * (3 + 4 * 3));
   EXPECT_NE(text.find("<RegionNumber>1</RegionNumber>\n<Label>\n<Concept>blue sky</Concept>\n"
                       "<Confidence>0.200000</Confidence>\n</Label>\n<Label>\n<Concept>R&amp;D</Concept>\n"
-                      "<Confidence>-2.000000</Confidence>\n</Label>\n<Label>\n<Concept>sea</Concept>\n"
-                      "<Confidence>2.500000</Confidence>\n</Label>\n</RegionLabeling>\n"),
+                      "<Confidence>0.750000</Confidence>\n</Label>\n<Label>\n<Concept>sea</Concept>\n"
+                      "<Confidence>0.500000</Confidence>\n</Label>\n</RegionLabeling>\n"),
             std::string::npos)
       << text;
   EXPECT_NE(text.find("<Confidence>0.000000</Confidence>"), std::string::npos);
   EXPECT_EQ(created_, std::set<std::string>{kResults});
 }
 
-TEST_F(TamselRun, MissingConceptListGivesRegionsWithoutLabels) {
-  ASSERT_EQ(run({"images/photo.jpg", "nothing.txt", "ignored"}), 0);
-  EXPECT_EQ(out(), std::string(kBanner) + kClosing);
-  EXPECT_EQ(err(), "concept list ./conf//nothing.txt not found; classifying without concepts\n");
-  EXPECT_EQ(predictorLog(), "");
-  EXPECT_EQ(results(),
-            "<ImageAnnotation>\n<ClassificationAlgorithm>ORM-SVM-1</ClassificationAlgorithm>\n"
-            "<RegionLabeling>\n<RegionNumber>0</RegionNumber>\n</RegionLabeling>\n"
-            "<RegionLabeling>\n<RegionNumber>1</RegionNumber>\n</RegionLabeling>\n</ImageAnnotation>\n");
-  EXPECT_EQ(created_, std::set<std::string>{kResults});
+TEST_F(TamselRun, ReadsConceptListsAndDescriptorFilesWithCarriageReturnLineEnds) {
+  writeFile(work_ / "conf/concepts.txt", "concepts=2;\r\nconcept=sky;\r\nconcept=sea;\r\n");
+  for (DescriptorKind kind : kAllKinds) {
+    const fs::path path = work_.path() / classification::descriptorPath("photo.jpg", kind);
+    std::string text;
+    for (char c : readFile(path)) {
+      if (c == '\n') text += '\r';
+      text += c;
+    }
+    writeFile(path, text);
+  }
+  ASSERT_EQ(run(), 0) << err();
+  EXPECT_NE(results().find("<Concept>sea</Concept>\n<Confidence>1.000000</Confidence>"), std::string::npos)
+      << results();
+  EXPECT_EQ(testDataSeen(), [] {
+    const std::string line = testDataLine("-0.992157", "-0.866667", "0.003922", "-0.714286");
+    return line + line;
+  }());
+}
+
+TEST_F(TamselRun, AStoppedRunLeavesNoResultsOfAnEarlierRun) {
+  writeFile(work_ / kResults, "an earlier photo's results");
+  fs::remove(work_ / "descriptors/photo.jpg.SC.xml");
+  EXPECT_EQ(run(), 1);
+  EXPECT_FALSE(fs::exists(work_ / kResults));
 }
 
 TEST_F(TamselRun, AnswerLeftFromAnEarlierRunIsNotTaken) {
@@ -249,7 +264,31 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"descriptor file missing", [](auto& t) { fs::remove(t.at("descriptors/photo.jpg.EH.xml")); }, {},
                     afterBanner("failure in reading file ./descriptors/photo.jpg.EH.xml\n"), "", 0, {}},
         FailureCase{"fewer blocks than regions", [](auto& t) { t.writeImage({0, 2}, "1", 2); }, {},
-                    afterBanner("failure in reading file ./descriptors/photo.jpg.HT.xml\n"), "", 0, {}},
+                    afterBanner(""),
+                    "./descriptors/photo.jpg.HT.xml describes 2 regions, but the label file "
+                    "images/segmentationMasks/photo.seg has 3\n",
+                    0, {}},
+        FailureCase{"more blocks than regions", [](auto& t) { t.writeImage({0, 1}, "1", 3); }, {},
+                    afterBanner(""),
+                    "./descriptors/photo.jpg.HT.xml describes 3 regions, but the label file "
+                    "images/segmentationMasks/photo.seg has 2\n",
+                    0, {}},
+        FailureCase{"missing concept list", nullptr, {"images/photo.jpg", "nothing.txt", "ignored"}, afterBanner(""),
+                    "concept list ./conf//nothing.txt not found\n", 0, {}},
+        FailureCase{"a concept count the list cannot hold",
+                    [](auto& t) { writeFile(t.at("conf/concepts.txt"), "concepts=2147483647;\nconcept=sky;\n"); },
+                    {}, afterBanner(""),
+                    "concept list ./conf//concepts.txt announces 2147483647 concepts, more than its 34 bytes can "
+                    "hold\n",
+                    0, {}},
+        FailureCase{"a confidence that is not a number", [](auto& t) { t.answer("sky", "0.5 nan\n"); }, {},
+                    afterBanner("failure in reading file output.txt\n"), "", 1, {}},
+        FailureCase{"an infinite confidence", [](auto& t) { t.answer("sky", "inf 0.5\n"); }, {},
+                    afterBanner("failure in reading file output.txt\n"), "", 1, {}},
+        FailureCase{"a negative confidence", [](auto& t) { t.answer("sea", "0.5 -7.5\n"); }, {},
+                    afterBanner("failure in reading file output.txt\n"), "", 2, {}},
+        FailureCase{"a confidence above one", [](auto& t) { t.answer("sea", "42 0.5\n"); }, {},
+                    afterBanner("failure in reading file output.txt\n"), "", 2, {}},
         FailureCase{"test data cannot be written", [](auto& t) { fs::create_directory(t.at("testDataFile.txt")); },
                     {}, afterBanner("cannot write!!!!!!!!!!!!!!"), "", 0, {}},
         FailureCase{"predictor leaves no output", [](auto& t) { t.silence("sky"); }, {},

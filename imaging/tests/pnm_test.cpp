@@ -57,16 +57,6 @@ INSTANTIATE_TEST_SUITE_P(
                       HeaderCase{"blankLinesBeforeTokens", "P6\n\n\n2\n\n2\n255\n", 2, 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ColourImageReader, PadsAMissingLastRowWithWhite) {
-  TempDir dir;
-  std::string full = raster(3, 2);
-  writeFile(dir / "a.ppm", "P6\n3 2\n255\n" + full.substr(0, 9));
-  ColourImage image = imaging::readColourImage(dir / "a.ppm");
-  for (int column = 0; column < 3; ++column)
-    for (int channel = 0; channel < 3; ++channel) EXPECT_EQ(image[channel][1][column], 255);
-  EXPECT_EQ(image[0][0][0], 0);
-}
-
 TEST(ColourImageReader, ScalesTwoByteSamples) {
   TempDir dir;
   // One pixel: 0, 65535 and 32768 of 65535.
@@ -124,7 +114,17 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedCase{"hugeSize", "P6\n100000 100000\n255\n", 0},
                       RefusedCase{"overlongToken", "P6\n00000000000000000004 3\n255\n", 0},
                       RefusedCase{"marginHalfTheHeight", "P6\n10 4\n255\n" + std::string(120, 'x'), 2},
-                      RefusedCase{"marginHalfTheWidth", "P6\n4 10\n255\n" + std::string(120, 'x'), 2}),
+                      RefusedCase{"marginHalfTheWidth", "P6\n4 10\n255\n" + std::string(120, 'x'), 2},
+                      RefusedCase{"missingLastRow", "P6\n3 2\n255\n" + std::string(9, 'x'), 0},
+                      RefusedCase{"oneByteShort", "P6\n3 2\n255\n" + std::string(17, 'x'), 0},
+                      RefusedCase{"twoByteSamplesShort", "P6\n3 2\n65535\n" + std::string(18, 'x'), 0},
+                      RefusedCase{"hugeClaimInATinyFile", "P6\n2553225 25\n255\n", 0},
+                      RefusedCase{"magicP3", "P3\n1 1\n255\n1 2 3\n", 0},
+                      RefusedCase{"magicP5", "P5\n1 1\n255\nxxx", 0},
+                      RefusedCase{"magicJunk", "JUNK\n1 1\n255\nxxx", 0},
+                      RefusedCase{"maxValueZero", "P6\n1 1\n0\nxxx", 0},
+                      RefusedCase{"maxValueAbove65535", "P6\n1 1\n65536\nxxxxxx", 0},
+                      RefusedCase{"maxValueMissing", "P6\n1 1\n\nxxx", 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ColourImageReader, MissingFileGivesTheFixedMessage) {

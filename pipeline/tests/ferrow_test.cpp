@@ -39,7 +39,7 @@ class FerrowWithStandIns : public ::testing::Test {
                 "{ printf convert; " + std::string(kRecordArguments) + "; echo; } >> '" + calls +
                     "'\n"
                     "echo converting\n"
-                    "printf 'P6\\n1 1\\n255\\nabc' > \"$2\"\n");
+                    "[ \"$4\" = \"${4#ppm:}\" ] || printf 'P6\\n4 3\\n255\\n%036d' 0 > \"${4#ppm:}\"\n");
     writeScript(work / "lib/Zorvik", "{ printf '%s' \"$0\"; " + std::string(kRecordArguments) + "; echo; } >> '" +
                                          calls + "'\n" + "if [ -f '" + (record / "label.seg").string() +
                                          "' ]; then cp '" + (record / "label.seg").string() +
@@ -73,6 +73,13 @@ class FerrowWithStandIns : public ::testing::Test {
     return names;
   }
 
+  static std::string converterCall(const std::string& fileName, const std::string& baseName) {
+    const std::string dot = fileName.substr(fileName.rfind('.'));
+    (void)baseName;
+    return "convert [-define] [filename:literal=true] [./images//.ferrow-input" + dot +
+           "] [ppm:./images//.ferrow-output.ppm]\n";
+  }
+
   static std::string extractorCalls() {
     std::string text;
     for (const char* par : {"RegionShape.par", "ScalColor.par", "HomogeneousTexture.par", "EdgeHistogram.par"})
@@ -103,7 +110,7 @@ TEST_P(FerrowRun, RunsEveryStepAndFilesEveryProduct) {
   EXPECT_EQ(run.output, "converting\n");
   EXPECT_EQ(run.errors, "");
 
-  EXPECT_EQ(calls(), "convert [images//" + c.fileName + "] [images//" + c.baseName + ".ppm]\n" +
+  EXPECT_EQ(calls(), converterCall(c.fileName, c.baseName) +
                          "lib/Zorvik [images/] [images/] [" + c.baseName + "] [8] [2] [1] [1] [0] [10]\n" +
                          extractorCalls());
   const std::string listed = "./images/" + c.fileName;
@@ -157,7 +164,7 @@ TEST_F(FerrowWithStandIns, PassesNamesWithBlanksAndShellCharactersAsSingleArgume
 
   const ProgramRun run = ferrow({"images/" + name});
   EXPECT_EQ(run.status, 0) << run.errors;
-  EXPECT_EQ(calls(), "convert [images//" + name + "] [images//" + base + ".ppm]\n" + "lib/Zorvik [images/] [images/] [" +
+  EXPECT_EQ(calls(), converterCall(name, base) + "lib/Zorvik [images/] [images/] [" +
                          base + "] [8] [2] [1] [1] [0] [10]\n" + extractorCalls());
   EXPECT_TRUE(fs::exists(work / "descriptors" / (name + ".EH.xml")));
   EXPECT_TRUE(fs::exists(work / "images/segmentationMasks" / (base + ".seg")));
@@ -168,7 +175,7 @@ TEST_F(FerrowWithStandIns, PassesNamesWithBlanksAndShellCharactersAsSingleArgume
 TEST_F(FerrowWithStandIns, RefusesAnUnusableImageArgumentBeforeDoingAnything) {
   writeFile(work / "images/photo.jpg", "the image");
   const std::vector<std::vector<std::string>> refused = {
-      {}, {"photo.jpg"}, {"images/photo"}, {"images/"}, {"images/more/photo.jpg"}};
+      {}, {"photo.jpg"}, {"images/photo"}, {"images/"}, {"images/more/photo.jpg"}, {"/photo.jpg"}};
   for (const auto& arguments : refused) {
     const ProgramRun run = ferrow(arguments);
     const std::string shown = arguments.empty() ? "(none)" : arguments[0];
@@ -181,18 +188,22 @@ TEST_F(FerrowWithStandIns, RefusesAnUnusableImageArgumentBeforeDoingAnything) {
   EXPECT_EQ(filesIn(work), (std::vector<std::string>{"descriptors", "images", "lib"}));
 }
 
-// Without a segmenter there is no label file: the run still files the
-// descriptors, then stops at the masks.
-TEST_F(FerrowWithStandIns, StopsAtTheMasksWhenTheLabelFileIsMissing) {
+// Without a segmenter there is no label file: the run stops right after the
+// segmenting step, before the extractor sees anything.
+TEST_F(FerrowWithStandIns, StopsAfterTheSegmenterWhenTheLabelFileIsMissing) {
   writeFile(work / "images/photo.jpg", "the image");
   fs::remove(work / "lib/Zorvik");
 
   const ProgramRun run = ferrow({"images/photo.jpg"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output, "converting\nfailure in opening file ./images/photo.seg\n");
-  EXPECT_NE(run.errors.find("lib/Zorvik"), std::string::npos) << run.errors;
-  EXPECT_EQ(calls(), "convert [images//photo.jpg] [images//photo.ppm]\n" + extractorCalls());
-  EXPECT_EQ(filesIn(work / "descriptors").size(), 4u);
+  EXPECT_EQ(run.output, "converting\n");
+  EXPECT_NE(run.errors.find("could not start lib/Zorvik"), std::string::npos) << run.errors;
+  EXPECT_NE(run.errors.find("Ferrow: segmenting: lib/Zorvik made no complete label file (failure in opening file "
+                            "images//photo.seg)\n"),
+            std::string::npos)
+      << run.errors;
+  EXPECT_EQ(calls(), converterCall("photo.jpg", "photo"));
+  EXPECT_TRUE(fs::is_empty(work / "descriptors"));
   EXPECT_FALSE(fs::exists(work / "infiles.txt"));
   EXPECT_TRUE(fs::is_empty(work / "images/segmentationMasks"));
 }
@@ -215,11 +226,92 @@ TEST_F(FerrowWithStandIns, StopsBeforeTheExtractorWhenTheListFileCannotBeWritten
   const ProgramRun run = ferrow({"images/photo.jpg"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.output, "converting\ncannot write!!!!!!!!!!!!!!");
-  EXPECT_EQ(calls(), "convert [images//photo.jpg] [images//photo.ppm]\n"
+  EXPECT_EQ(calls(), converterCall("photo.jpg", "photo") +
                      "lib/Zorvik [images/] [images/] [photo] [8] [2] [1] [1] [0] [10]\n");
   EXPECT_EQ(readFile(work / "images/photo.seg"), kLabelFile);
   EXPECT_TRUE(fs::is_empty(work / "descriptors"));
   EXPECT_TRUE(fs::is_empty(work / "images/segmentationMasks"));
+}
+
+TEST_F(FerrowWithStandIns, ClearsWhatAnEarlierRunLeftForThisPhotoBeforeTheFirstStep) {
+  writeFile(work / "images/photo.jpg", "the image");
+  const fs::path masks = work / "images/segmentationMasks";
+  const std::vector<fs::path> earlier = {work / "images/photo.ppm", work / "images/photo.seg", masks / "photo.seg",
+                                         masks / "RegionMask.photo.jpg.0.pgm", masks / "RegionMask.photo.jpg.12.pgm",
+                                         work / "descriptors/photo.jpg.HT.xml", work / "descriptors/photo.jpg.RS.xml",
+                                         work / "HomoTexture.xml", work / "photo.jpg.SC.xml", work / "infiles.txt"};
+  for (const fs::path& file : earlier) writeFile(file, "earlier");
+  const std::vector<fs::path> others = {masks / "RegionMask.photo.jpg.x.pgm", masks / "RegionMask.other.jpg.1.pgm",
+                                        masks / "other.seg", work / "descriptors/photo.png.HT.xml"};
+  for (const fs::path& file : others) writeFile(file, "someone else's");
+  writeScript(root.path() / "bin/convert", "echo 'convert: no decode delegate' >&2\nexit 1\n");
+
+  const ProgramRun run = ferrow({"images/photo.jpg"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.errors.substr(run.errors.find("Ferrow")),
+            "Ferrow: converting: the converter made no readable image of images//photo.jpg (failure in opening file "
+            "images//.ferrow-output.ppm)\n");
+  for (const fs::path& file : earlier) EXPECT_FALSE(fs::exists(file)) << file;
+  for (const fs::path& file : others) EXPECT_EQ(readFile(file), "someone else's") << file;
+}
+
+TEST_F(FerrowWithStandIns, MasksOfHigherRegionNumbersFromAnEarlierRunDoNotStay) {
+  writeFile(work / "images/photo.jpg", "the image");
+  writeFile(work / "images/segmentationMasks/RegionMask.photo.jpg.9.pgm", "earlier");
+  ASSERT_EQ(ferrow({"images/photo.jpg"}).status, 0);
+  EXPECT_EQ(filesIn(work / "images/segmentationMasks"),
+            (std::vector<std::string>{"RegionMask.photo.jpg.0.pgm", "RegionMask.photo.jpg.1.pgm",
+                                      "RegionMask.photo.jpg.2.pgm", "RegionMask.photo.jpg.3.pgm", "photo.seg"}));
+}
+
+struct ChainFault {
+  const char* name;
+  std::string fileName;
+  std::string standIn;  // lib/ program replaced, or "" for none
+  std::string script;
+  std::string line;     // Ferrow's last line on standard error
+};
+
+class FerrowChainFault : public FerrowWithStandIns, public ::testing::WithParamInterface<ChainFault> {};
+
+TEST_P(FerrowChainFault, StopsNamingTheStepAndLeavesNoWorkingFiles) {
+  const ChainFault& c = GetParam();
+  writeFile(work / "images" / c.fileName, "the image");
+  if (!c.standIn.empty()) writeScript(work / "lib" / c.standIn, c.script);
+
+  const ProgramRun run = ferrow({"images/" + c.fileName});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.errors.substr(run.errors.rfind("Ferrow: ")), c.line);
+  EXPECT_EQ(filesIn(work), (std::vector<std::string>{"descriptors", "images", "lib"}));
+  EXPECT_TRUE(fs::is_empty(work / "descriptors"));
+  EXPECT_TRUE(fs::is_empty(work / "images/segmentationMasks"));
+}
+
+const std::string kLongName = std::string(247, 'n') + ".jpg";
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FerrowChainFault,
+    ::testing::Values(
+        ChainFault{"labelFileCutShort", "photo.jpg", "Zorvik", "printf 'P5\\n4 3\\n255\\nabc' > \"$2/$3.seg\"\n",
+                   "Ferrow: segmenting: lib/Zorvik made no complete label file (images//photo.seg: the raster holds 3 "
+                   "bytes, fewer than the 12 of a 4 x 3 image)\n"},
+        ChainFault{"labelFileOfAnotherSize", "photo.jpg", "Zorvik",
+                   "printf 'P5\\n2 1\\n255\\nab' > \"$2/$3.seg\"\n",
+                   "Ferrow: segmenting: the label file images//photo.seg is 2 x 1 pixels, the image 4 x 3\n"},
+        ChainFault{"extractorWritesNothing", "photo.jpg", "mpeg7DescriptorsExtraction", "exit 0\n",
+                   "Ferrow: extracting descriptors: lib/mpeg7DescriptorsExtraction -p ./lib/Parfiles/RegionShape.par "
+                   "made no RegionShape.xml\n"},
+        ChainFault{"nameTooLongForTheDescriptorFiles", kLongName, "", "",
+                   "Ferrow: filing the descriptor files: cannot move HomoTexture.xml to " + kLongName +
+                       ".HT.xml: File name too long\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FerrowWithStandIns, HandsTheConverterLiteralPathsBelowTheWorkingDirectory) {
+  fs::create_directories(work / "jpg:");
+  writeFile(work / "jpg:/x.jpg", "the image");
+  const ProgramRun run = ferrow({"jpg:/x.jpg"});
+  EXPECT_EQ(calls().substr(0, calls().find('\n') + 1),
+            "convert [-define] [filename:literal=true] [./jpg://.ferrow-input.jpg] [ppm:./jpg://.ferrow-output.ppm]\n");
 }
 
 }  // namespace

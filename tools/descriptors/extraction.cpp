@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "platform/failure.h"
+#include "platform/replacing_file.h"
 #include "imaging/label_reader.h"
 #include "imaging/pnm.h"
 #include "tools/descriptors/edge_histogram.h"
@@ -86,8 +87,9 @@ void extractDescriptor(const std::string& parameterFile) {
   const imaging::GreyImage labels = readLabels(image, pixels.width(), pixels.height());
   const std::vector<Region> regions = findRegions(labels);
   const std::vector<Block> blocks = computeDescriptor(kind.kind, pixels, labels, regions);
-  writeFileReplacing(std::string(kind.outputFile),
-                     descriptorDocument(kind, regions, blocks, pixels.width(), pixels.height()));
+  platform::replaceFile(std::string(kind.outputFile),
+                        descriptorDocument(kind, regions, blocks, pixels.width(), pixels.height()),
+                        platform::WriteReport::OpeningClosing);
 }
 
 }  // namespace descriptors

@@ -1,9 +1,5 @@
 #include "tools/descriptors/xml_writer.h"
 
-#include <cstdio>
-#include <filesystem>
-
-#include "platform/failure.h"
 
 namespace descriptors {
 namespace {
@@ -63,25 +59,6 @@ std::string descriptorDocument(const KindInfo& kind, const std::vector<Region>& 
   }
   out += "</RegionCollection>\n</Description>\n</Mpeg7>\n";
   return out;
-}
-
-void writeFileReplacing(const std::string& path, const std::string& bytes) {
-  const std::string temporary = path + ".part";
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (file == nullptr) platform::failStdoutExact("failure in opening file " + path + "\n");
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed) {
-    std::remove(temporary.c_str());
-    platform::failStdoutExact("failure in closing file " + path);
-  }
-  // Replaces an existing file on every platform, unlike std::rename on Windows.
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  if (error) {
-    std::remove(temporary.c_str());
-    platform::failStderrLine("cannot replace " + path + " with the new descriptor file");
-  }
 }
 
 }  // namespace descriptors

@@ -17,8 +17,4 @@ namespace descriptors {
 std::string descriptorDocument(const KindInfo& kind, const std::vector<Region>& regions,
                                const std::vector<Block>& blocks, int imageWidth, int imageHeight);
 
-// Writes `bytes` to `path` under a temporary name in the same folder and then
-// renames it, so that `path` is either the old file or the complete new one.
-void writeFileReplacing(const std::string& path, const std::string& bytes);
-
 }  // namespace descriptors

@@ -5,9 +5,12 @@
 #include <cstdlib>
 
 #include "platform/failure.h"
-#include "tools/svm/stream_redirection.h"
+#include "platform/stream_redirection.h"
 
 namespace svm_tools {
+
+using platform::StreamRedirection;
+
 namespace {
 
 void printNothing(const char*) {}
@@ -27,8 +30,6 @@ void ConceptSvm::ModelDeleter::operator()(svm_model* model) const { svm_free_and
 
 ConceptSvm ConceptSvm::train(const std::vector<FeatureVector>& rows, const std::vector<int>& labels,
                              const TrainingSettings& settings) {
-  svm_set_print_string_function(printNothing);
-
   ConceptSvm result;
   std::vector<std::size_t> starts;
   starts.reserve(rows.size());
@@ -39,18 +40,33 @@ ConceptSvm ConceptSvm::train(const std::vector<FeatureVector>& rows, const std::
   std::vector<svm_node*> rowPointers;
   rowPointers.reserve(rows.size());
   for (std::size_t start : starts) rowPointers.push_back(&result.trainingNodes_[start]);
+  result.trainOn(rowPointers, labels, settings, RBF);
+  return result;
+}
+
+ConceptSvm ConceptSvm::train(const PrecomputedKernel& kernel, const std::vector<int>& labels,
+                             const TrainingSettings& settings) {
+  ConceptSvm result;
+  result.trainOn(kernel.rows_, labels, settings, PRECOMPUTED);
+  return result;
+}
+
+void ConceptSvm::trainOn(const std::vector<svm_node*>& rowPointers, const std::vector<int>& labels,
+                         const TrainingSettings& settings, int kernelType) {
+  svm_set_print_string_function(printNothing);
   std::vector<double> targets(labels.begin(), labels.end());
+  std::vector<svm_node*> rows = rowPointers;
 
   svm_problem problem{};
   problem.l = static_cast<int>(rows.size());
   problem.y = targets.data();
-  problem.x = rowPointers.data();
+  problem.x = rows.data();
 
   int weightLabels[2] = {+1, -1};
   double weights[2] = {settings.positiveWeight, settings.negativeWeight};
   svm_parameter parameter{};
   parameter.svm_type = C_SVC;
-  parameter.kernel_type = RBF;
+  parameter.kernel_type = kernelType;
   parameter.gamma = settings.gamma;
   parameter.C = settings.c;
   parameter.cache_size = 100;
@@ -75,15 +91,26 @@ ConceptSvm ConceptSvm::train(const std::vector<FeatureVector>& rows, const std::
   // The probability model is fitted on an internal cross-validation that
   // draws its folds from rand(); a fixed seed makes training repeatable.
   std::srand(1);
-  result.model_.reset(svm_train(&problem, &parameter));
+  model_.reset(svm_train(&problem, &parameter));
   // The model keeps pointers to the rows it chose as support vectors, which
-  // live in trainingNodes_. Its copy of the parameters would point at the
-  // weight arrays above, which are not needed after training.
-  result.model_->param.nr_weight = 0;
-  result.model_->param.weight_label = nullptr;
-  result.model_->param.weight = nullptr;
-  result.findPositiveClass();
-  return result;
+  // live in trainingNodes_ or the kernel. Its copy of the parameters would
+  // point at the weight arrays above, which are not needed after training.
+  model_->param.nr_weight = 0;
+  model_->param.weight_label = nullptr;
+  model_->param.weight = nullptr;
+  findPositiveClass();
+}
+
+PrecomputedKernel::PrecomputedKernel(const std::vector<std::vector<double>>& gram) {
+  const std::size_t count = gram.size();
+  nodes_.reserve(count * (count + 2));
+  for (std::size_t i = 0; i < count; ++i) {
+    // Node 0 holds the row's serial number, node k its kernel value with row k.
+    nodes_.push_back(svm_node{0, static_cast<double>(i + 1)});
+    for (std::size_t k = 0; k < count; ++k) nodes_.push_back(svm_node{static_cast<int>(k) + 1, gram[i][k]});
+    nodes_.push_back(svm_node{-1, 0.0});
+  }
+  for (std::size_t i = 0; i < count; ++i) rows_.push_back(&nodes_[i * (count + 2)]);
 }
 
 ConceptSvm ConceptSvm::load(const std::string& path) {
@@ -120,6 +147,19 @@ double ConceptSvm::confidence(const FeatureVector& row) const {
   std::vector<svm_node> nodes;
   nodes.reserve(row.size() + 1);
   appendNodes(row, nodes);
+  return confidenceOf(nodes);
+}
+
+double ConceptSvm::confidenceFromKernel(const std::vector<double>& kernelValues) const {
+  std::vector<svm_node> nodes;
+  nodes.reserve(kernelValues.size() + 2);
+  nodes.push_back(svm_node{0, 0.0});
+  for (std::size_t k = 0; k < kernelValues.size(); ++k) nodes.push_back(svm_node{static_cast<int>(k) + 1, kernelValues[k]});
+  nodes.push_back(svm_node{-1, 0.0});
+  return confidenceOf(nodes);
+}
+
+double ConceptSvm::confidenceOf(const std::vector<svm_node>& nodes) const {
   if (hasProbabilities()) {
     double probabilities[2] = {0.0, 0.0};
     svm_predict_probability(model_.get(), nodes.data(), probabilities);

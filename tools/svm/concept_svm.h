@@ -23,10 +23,32 @@ struct TrainingSettings {
   bool probability = true;
 };
 
+// Training rows given by their kernel values with each other (libsvm's
+// precomputed kernel): cross-validation computes the RBF kernel of a fold's
+// rows once and trains every concept and every C on it, instead of libsvm
+// computing it again in every training.
+class PrecomputedKernel {
+ public:
+  // gram[i][k] is the kernel value of training rows i and k.
+  explicit PrecomputedKernel(const std::vector<std::vector<double>>& gram);
+  PrecomputedKernel(const PrecomputedKernel&) = delete;
+  PrecomputedKernel& operator=(const PrecomputedKernel&) = delete;
+
+ private:
+  friend class ConceptSvm;
+  std::vector<svm_node> nodes_;
+  std::vector<svm_node*> rows_;
+};
+
 class ConceptSvm {
  public:
   // labels[i] is +1 or -1; both must occur. Deterministic for equal input.
   static ConceptSvm train(const std::vector<FeatureVector>& rows, const std::vector<int>& labels,
+                          const TrainingSettings& settings);
+  // The same on a precomputed kernel (settings.gamma is not used). The model
+  // points into the kernel, which must outlive it; it predicts with
+  // confidenceFromKernel only, and is not saved.
+  static ConceptSvm train(const PrecomputedKernel& kernel, const std::vector<int>& labels,
                           const TrainingSettings& settings);
   // Loads a libsvm model file; fails with one line for the user when the file
   // is missing, does not load, or is not a two-class model with a class +1.
@@ -39,6 +61,9 @@ class ConceptSvm {
   // information, else the logistic of the decision value, oriented so that
   // larger means +1.
   double confidence(const FeatureVector& row) const;
+  // The confidence of a model trained on a precomputed kernel for a vector
+  // given by its kernel values with the training rows, in their order.
+  double confidenceFromKernel(const std::vector<double>& kernelValues) const;
 
  private:
   struct ModelDeleter {
@@ -46,6 +71,9 @@ class ConceptSvm {
   };
 
   ConceptSvm() = default;
+  void trainOn(const std::vector<svm_node*>& rows, const std::vector<int>& labels, const TrainingSettings& settings,
+               int kernelType);
+  double confidenceOf(const std::vector<svm_node>& nodes) const;
   void findPositiveClass();
 
   // A trained model points into these nodes for its support vectors; a

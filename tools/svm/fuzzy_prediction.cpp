@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/failure.h"
+#include "platform/replacing_file.h"
 #include "tools/svm/concept_svm.h"
 #include "tools/svm/group_scaling.h"
 #include "tools/svm/test_data.h"
@@ -12,20 +13,15 @@
 namespace svm_tools {
 namespace {
 
-// Writes the confidences to `temporary` and moves it over `output`.
-void writeConfidences(const std::vector<double>& confidences, const std::string& temporary,
-                      const std::string& output) {
-  std::FILE* file = std::fopen(temporary.c_str(), "w");
-  if (file == nullptr) platform::failStderrLine("cannot write the output file " + output);
-  bool written = true;
-  for (double confidence : confidences) written = std::fprintf(file, "%.6f\n", confidence) > 0 && written;
-  written = std::fclose(file) == 0 && written;
-  std::error_code error;
-  if (written) std::filesystem::rename(temporary, output, error);
-  if (!written || error) {
-    std::filesystem::remove(temporary, error);
-    platform::failStderrLine("cannot write the output file " + output);
+// One confidence per line, put in place only once the whole file is written.
+void writeConfidences(const std::vector<double>& confidences, const std::string& output) {
+  std::string text;
+  char line[64];
+  for (double confidence : confidences) {
+    std::snprintf(line, sizeof line, "%.6f\n", confidence);
+    text += line;
   }
+  platform::replaceFile(output, text, platform::WriteReport::OwnLine, platform::WriteMode::Text);
 }
 
 }  // namespace
@@ -42,7 +38,7 @@ void predictFuzzy(const std::string& testDataPath, const std::string& modelPath,
   std::vector<double> confidences;
   confidences.reserve(rows.size());
   for (const FeatureVector& row : rows) confidences.push_back(model.confidence(scaling.applied(row)));
-  writeConfidences(confidences, outputPath + ".partial", outputPath);
+  writeConfidences(confidences, outputPath);
 }
 
 }  // namespace svm_tools

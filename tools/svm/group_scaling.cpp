@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -36,14 +37,42 @@ double meanSquaredGroupDistance(const std::vector<FeatureVector>& rows, const Fe
   return 2.0 * count / (count - 1.0) * variances;
 }
 
-GroupScaling fitGroupScaling(const std::vector<FeatureVector>& rows) {
-  constexpr double kShare = 0.25;
+GroupScaling fitGroupScaling(const std::vector<FeatureVector>& rows, const GroupShares& shares) {
+  double total = 0.0;
+  for (double share : shares) total += share;
   GroupScaling scaling;
   for (std::size_t g = 0; g < kFeatureGroups.size(); ++g) {
     const double distance = meanSquaredGroupDistance(rows, kFeatureGroups[g]);
-    scaling.factors[g] = distance > 0.0 ? std::sqrt(kShare / distance) : 1.0;
+    scaling.factors[g] = distance > 0.0 ? std::sqrt(shares[g] / total / distance) : 1.0;
   }
   return scaling;
+}
+
+std::string sharesText(const GroupShares& shares) {
+  std::string text;
+  for (double share : shares) {
+    char number[32];
+    std::snprintf(number, sizeof number, "%g", share);
+    if (!text.empty()) text += ':';
+    text += number;
+  }
+  return text;
+}
+
+std::optional<GroupShares> parseShares(const std::string& text) {
+  GroupShares shares{};
+  std::size_t start = 0;
+  for (std::size_t g = 0; g < shares.size(); ++g) {
+    const std::size_t end = g + 1 < shares.size() ? text.find(':', start) : text.size();
+    if (end == std::string::npos) return std::nullopt;
+    const std::string field = text.substr(start, end - start);
+    if (field.empty() || field.find_first_not_of("0123456789.") != std::string::npos) return std::nullopt;
+    char* stop = nullptr;
+    shares[g] = std::strtod(field.c_str(), &stop);
+    if (*stop != '\0' || !std::isfinite(shares[g]) || shares[g] <= 0.0) return std::nullopt;
+    start = end + 1;
+  }
+  return shares;
 }
 
 std::string scalingPathFor(const std::string& modelPath) { return modelPath + ".groups"; }

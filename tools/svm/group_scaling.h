@@ -7,6 +7,7 @@
 // vector before the model sees it.
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,10 +29,21 @@ struct GroupScaling {
 // to one group's features.
 double meanSquaredGroupDistance(const std::vector<FeatureVector>& rows, const FeatureGroup& group);
 
-// Factors that give every group a mean squared distance of 1/4 over `rows`,
-// so that the whole vector has a mean squared distance of about 1. A group
-// that does not vary keeps the factor 1.
-GroupScaling fitGroupScaling(const std::vector<FeatureVector>& rows);
+// The shares of the mean squared distance the four groups are given, in the
+// order of kFeatureGroups; only their ratios matter.
+using GroupShares = std::array<double, 4>;
+inline constexpr GroupShares kEqualShares{1.0, 1.0, 1.0, 1.0};
+
+// Factors that give every group its share of a mean squared distance of 1
+// over `rows` (with equal shares 1/4 each), so that the whole vector has a
+// mean squared distance of about 1. A group that does not vary keeps the
+// factor 1.
+GroupScaling fitGroupScaling(const std::vector<FeatureVector>& rows, const GroupShares& shares = kEqualShares);
+
+// "4:1:1:1" for the shares 4, 1, 1, 1, and back; parsing gives nothing for
+// a text that is not four positive numbers separated by colons.
+std::string sharesText(const GroupShares& shares);
+std::optional<GroupShares> parseShares(const std::string& text);
 
 // The companion file of a model: the model's path with ".groups" appended.
 std::string scalingPathFor(const std::string& modelPath);

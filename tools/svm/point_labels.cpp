@@ -28,6 +28,12 @@ bool parseCoordinate(const std::string& text, int& value) {
   return true;
 }
 
+// A plain file name: the photo is copied into, and its log written in, folders
+// of the working directory under this name, so it must not reach elsewhere.
+bool plainFileName(const std::string& name) {
+  return name != "." && name != ".." && name.find('/') == std::string::npos && name.find('\\') == std::string::npos;
+}
+
 bool usableConceptName(const std::string& name) {
   if (name.empty()) return false;
   for (unsigned char c : name) {
@@ -56,6 +62,10 @@ std::vector<LabelledPoint> readPointFile(const std::string& path) {
     point.conceptName = fields[3];
     point.line = lineNumber;
     if (point.image.empty()) platform::failStderrLine("missing image name in " + where);
+    if (!plainFileName(point.image)) {
+      platform::failStderrLine("the image name '" + point.image + "' must be a plain file name, without a folder, in " +
+                               where);
+    }
     if (!parseCoordinate(fields[1], point.x) || !parseCoordinate(fields[2], point.y)) {
       platform::failStderrLine("coordinates must be whole numbers from 0 in " + where);
     }

@@ -21,7 +21,8 @@ struct LabelledPoint {
 };
 
 // Reads the point file. Fails with one line for the user (file and line) on
-// a row that does not have four fields, whole non-negative coordinates and
+// a row that does not have four fields, an image name that is a plain file
+// name (no separator, not "." or ".."), whole non-negative coordinates and
 // a usable concept name (not empty, no "/", ";", "\\" or control characters,
 // since it becomes part of a file name and of the concept list).
 std::vector<LabelledPoint> readPointFile(const std::string& path);

@@ -2,11 +2,14 @@
 
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
+#include <span>
+
+#include "classification/test_data.h"
 #include "platform/failure.h"
+#include "platform/text.h"
 
 namespace svm_tools {
 namespace {
@@ -28,7 +31,7 @@ bool parseIndex(const std::string& text, long& index) {
   for (char c : text) {
     if (c < '0' || c > '9') return false;
   }
-  index = std::strtol(text.c_str(), nullptr, 10);
+  index = platform::leadingInteger(text);
   return true;
 }
 
@@ -88,14 +91,8 @@ std::vector<FeatureVector> readTestData(const std::string& path) {
 }
 
 void writeTestData(const std::string& path, const std::vector<FeatureVector>& rows) {
-  std::FILE* file = std::fopen(path.c_str(), "w");
-  if (file == nullptr) platform::failStderrLine("cannot write the test data file " + path);
-  for (const FeatureVector& row : rows) {
-    std::fprintf(file, "+%1d", 1);
-    for (std::size_t i = 0; i < row.size(); ++i) std::fprintf(file, " %d:%f", static_cast<int>(i) + 1, row[i]);
-    std::fprintf(file, "\n");
-  }
-  if (std::fclose(file) != 0) platform::failStderrLine("cannot write the test data file " + path);
+  const std::vector<std::span<const double>> lines(rows.begin(), rows.end());
+  classification::writePredictorInput(path, lines, platform::WriteReport::OwnLine);
 }
 
 }  // namespace svm_tools

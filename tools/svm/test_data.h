@@ -16,7 +16,8 @@ namespace svm_tools {
 // 433 or not above the one before it, a blank line.
 std::vector<FeatureVector> readTestData(const std::string& path);
 
-// Writes rows in the same format with the label +1 (as the classifier does).
+// Writes rows with the label +1, through the classifier's own writer of the
+// format, so the tests feed the predictor exactly what the classifier does.
 void writeTestData(const std::string& path, const std::vector<FeatureVector>& rows);
 
 }  // namespace svm_tools

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "imaging/pnm.h"
+#include "testing/small_disk.h"
 #include "testing/test_files.h"
 #include "tools/descriptors/extraction.h"
 #include "tools/descriptors/tests/program_run.h"
@@ -232,6 +233,27 @@ TEST(ExtractorProgram, StopsOnBadInputWithoutWritingAFile) {
     }
     EXPECT_EQ(readFile(dir.work / "RegionShape.xml"), "an older file") << c.name;
     for (const std::string& name : dir.files()) EXPECT_EQ(name.find(".part"), std::string::npos) << c.name;
+  }
+}
+
+// The descriptor file on a full or read-only disk: exit status 1, the fixed
+// message, and neither a cut-short descriptor file nor a temporary one.
+TEST(ExtractorProgram, StopsOnADiskItCannotWriteWithoutLeavingAFile) {
+  for (const bool readOnly : {false, true}) {
+    WorkingDirectory dir;
+    const auto disk = testing_support::smallDiskInPlaceOf(dir.work, dir.root.path() / "saved");
+    if (!disk->available()) GTEST_SKIP() << disk->skipReason();
+    if (readOnly) {
+      ASSERT_TRUE(disk->makeReadOnly());
+    } else {
+      disk->fill();
+    }
+    const ProgramRun run = dir.extract(DescriptorKind::ScalableColour);
+    EXPECT_EQ(run.status, 1) << readOnly;
+    EXPECT_EQ(run.output, readOnly ? "failure in opening file ScalableColorReg.xml\n"
+                                   : "failure in closing file ScalableColorReg.xml")
+        << readOnly;
+    EXPECT_EQ(testing_support::namesIn(dir.work), (std::vector<std::string>{"images", "infiles.txt"})) << readOnly;
   }
 }
 

@@ -1,3 +1,4 @@
+#include "platform/replacing_file.h"
 #include "tools/descriptors/xml_writer.h"
 
 #include <gtest/gtest.h>
@@ -120,7 +121,8 @@ TEST(DescriptorDocument, ReadsBackBlockByBlockTheWayTheClassifierReadsIt) {
     const KindInfo& info = kindInfo(kind);
     const std::vector<Block> blocks = compute(kind, scene);
     const std::string path = dir / std::string(info.outputFile);
-    descriptors::writeFileReplacing(path, descriptors::descriptorDocument(info, scene.regions, blocks, 150, 110));
+    platform::replaceFile(path, descriptors::descriptorDocument(info, scene.regions, blocks, 150, 110),
+                          platform::WriteReport::OpeningClosing);
     const std::string bytes = testing_support::readFile(path);
     EXPECT_EQ(bytes.find('\r'), std::string::npos);
 
@@ -146,17 +148,17 @@ TEST(DescriptorDocument, ReadsBackBlockByBlockTheWayTheClassifierReadsIt) {
   }
 }
 
-TEST(WriteFileReplacing, ReplacesWholeFilesAndLeavesNothingHalfWritten) {
+TEST(DescriptorFileWriting, ReplacesWholeFilesAndReportsAMissingFolderAsAnOpeningFailure) {
   testing_support::TempDir dir;
   const std::string path = dir / "HomoTexture.xml";
   testing_support::writeFile(path, "old and longer content");
-  descriptors::writeFileReplacing(path, "new\n");
+  platform::replaceFile(path, "new\n", platform::WriteReport::OpeningClosing);
   EXPECT_EQ(testing_support::readFile(path), "new\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 
   const std::string missingFolder = dir / "missing/HomoTexture.xml";
   try {
-    descriptors::writeFileReplacing(missingFolder, "new\n");
+    platform::replaceFile(missingFolder, "new\n", platform::WriteReport::OpeningClosing);
     ADD_FAILURE() << "wrote into a missing folder";
   } catch (const platform::Failure& failure) {
     EXPECT_EQ(std::string(failure.what()), "failure in opening file " + missingFolder + "\n");

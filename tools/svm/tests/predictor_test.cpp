@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "testing/small_disk.h"
 #include "testing/test_files.h"
 #include "tools/svm/concept_svm.h"
 #include "tools/svm/group_scaling.h"
@@ -231,6 +232,25 @@ TEST_F(PredictorTest, UnwritableOutputIsOneLineAndNoFile) {
   EXPECT_NE(run.status, 0);
   EXPECT_EQ(run.error.find('\n'), run.error.size() - 1) << run.error;
   EXPECT_FALSE(std::filesystem::exists(output));
+}
+
+TEST_F(PredictorTest, OutputOnAFullOrReadOnlyDiskIsOneLineAndNoFile) {
+  trainModel(true, false);
+  for (const bool readOnly : {false, true}) {
+    testing_support::SmallDisk disk(dir.path() / (readOnly ? "readOnly" : "full"), "64k");
+    if (!disk.available()) GTEST_SKIP() << disk.skipReason();
+    if (readOnly) {
+      ASSERT_TRUE(disk.makeReadOnly());
+    } else {
+      disk.fill();
+    }
+    const std::string output = (disk.path() / "output.txt").string();
+    const RunResult run = runPredictor(dir, {testPath, modelPath, output});
+    EXPECT_EQ(run.status, 1) << readOnly;
+    EXPECT_EQ(run.error.rfind("cannot write " + output + ": ", 0), 0u) << run.error;
+    EXPECT_EQ(run.error.find('\n'), run.error.size() - 1) << run.error;
+    EXPECT_EQ(testing_support::namesIn(disk.path()), std::vector<std::string>{}) << readOnly;
+  }
 }
 
 }  // namespace

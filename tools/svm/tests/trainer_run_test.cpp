@@ -91,6 +91,26 @@ TEST(TrainerRunTest, TrainsModelsFromPhotosAndReusesFerrowsResults) {
   ASSERT_EQ(run(command), 0) << readFile(dir / "err");
   EXPECT_EQ(countOf(readFile(dir / "err"), ": reused,"), 5);
   EXPECT_EQ(readFile(dir / "out"), table);
+
+  // With both augmentations every photo gets three copies, prepared once
+  // beside the photo's own results; the table counts their regions and
+  // gives the nested figure.
+  const std::string augmented =
+      std::string("'") + TRAINER_PATH + "' '" + (dir / "points.tsv") + "' '" + (sharedData() / "photos").string() +
+      "' '" + work + "' --folds 2 --deals 1 --costs 1 --gammas 1 --shares 4:1:1:1 --nested --mirror --region-limits 6 " +
+      "--ferrow '" + FERROW_PATH + "' >'" + (dir / "out") + "' 2>'" + (dir / "err") + "'";
+  ASSERT_EQ(run(augmented), 0) << readFile(dir / "err");
+  const std::string copies = readFile(dir / "err");
+  EXPECT_EQ(countOf(copies, ": reused,"), 5) << copies;
+  for (const char* copy : {"  mirrored-gc_chambord.png: prepared,", "  limit6-gc_chambord.jpg: prepared,",
+                           "  limit6-mirrored-gc_chambord.png: prepared,"}) {
+    EXPECT_EQ(countOf(copies, copy), 1) << copies;
+  }
+  const std::string augmentedTable = readFile(dir / "out");
+  EXPECT_NE(augmentedTable.find("augmented copies (mirrored, region limit 6): 15 used"), std::string::npos)
+      << augmentedTable;
+  EXPECT_NE(augmentedTable.find("nested cross-validation"), std::string::npos) << augmentedTable;
+  EXPECT_TRUE(std::filesystem::exists(work + "/descriptors/limit6-mirrored-gc_chambord.png.EH.xml"));
 }
 
 TEST(TrainerRunTest, SkipsAMissingPhotoAndStopsWhenFerrowCannotStart) {

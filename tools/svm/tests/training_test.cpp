@@ -1,6 +1,7 @@
 // The trainer's pieces: point files, which region each point labels and when
-// a region is left out, the group balancing, photo-grouped folds, the whole
-// training on synthetic regions, and the concept list it writes.
+// a region is left out, the group balancing and its shares, photo-grouped
+// folds, the whole training and the grid search (nested too) on synthetic
+// regions, and the concept list it writes.
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 #include "testing/test_files.h"
 #include "tools/svm/concept_list_file.h"
 #include "tools/svm/concept_training.h"
+#include "tools/svm/grid_search.h"
 #include "tools/svm/group_scaling.h"
 #include "tools/svm/point_labels.h"
 
@@ -127,7 +129,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, BadPointFileTest,
                          ::testing::Values("a.jpg\t1\t1", "a.jpg\t1\t1\tsky\textra", "a.jpg 1 1 sky",
                                            "a.jpg\t-1\t1\tsky", "a.jpg\t1.5\t1\tsky", "a.jpg\t1\t\tsky",
                                            "\t1\t1\tsky", "a.jpg\t1\t1\t", "a.jpg\t1\t1\tsky/sea",
-                                           "a.jpg\t1\t1\tsky;sea"));
+                                           "a.jpg\t1\t1\tsky;sea", "../../../x.jpg\t1\t1\tsky", "photos/x.jpg\t1\t1\tsky",
+                                           "photos\\x.jpg\t1\t1\tsky", "..\t1\t1\tsky", ".\t1\t1\tsky"));
 
 // Rows whose four groups vary on very different scales, one group constant.
 std::vector<FeatureVector> unevenRows(int count) {
@@ -164,6 +167,28 @@ TEST(GroupScalingTest, BalancedGroupsHaveEqualMeanSquaredDistance) {
     }
   }
   EXPECT_NEAR(meanSquaredGroupDistance(rows, kFeatureGroups[3]), sum / pairs, 1e-9 * sum / pairs);
+}
+
+TEST(GroupScalingTest, SharesDivideTheMeanSquaredDistance) {
+  const std::vector<FeatureVector> rows = unevenRows(50);
+  const GroupScaling scaling = fitGroupScaling(rows, GroupShares{4.0, 1.0, 2.0, 1.0});
+  std::vector<FeatureVector> scaled;
+  for (const FeatureVector& row : rows) scaled.push_back(scaling.applied(row));
+  EXPECT_NEAR(meanSquaredGroupDistance(scaled, kFeatureGroups[0]), 0.5, 1e-9);
+  EXPECT_NEAR(meanSquaredGroupDistance(scaled, kFeatureGroups[1]), 0.125, 1e-9);
+  EXPECT_NEAR(meanSquaredGroupDistance(scaled, kFeatureGroups[3]), 0.125, 1e-9);
+  EXPECT_EQ(scaling.factors[2], 1.0);  // the constant group still
+  // Equal shares are the balancing the bundled models were made with.
+  EXPECT_EQ(fitGroupScaling(rows, GroupShares{2.0, 2.0, 2.0, 2.0}).factors, fitGroupScaling(rows).factors);
+}
+
+TEST(GroupScalingTest, SharesReadAndWriteAsColonSeparatedNumbers) {
+  EXPECT_EQ(parseShares("4:1:1:1"), (GroupShares{4.0, 1.0, 1.0, 1.0}));
+  EXPECT_EQ(parseShares("0.5:1:2.25:3"), (GroupShares{0.5, 1.0, 2.25, 3.0}));
+  EXPECT_EQ(sharesText(GroupShares{4.0, 1.0, 0.5, 1.0}), "4:1:0.5:1");
+  for (const char* bad : {"", "4:1:1", "4:1:1:1:1", "4:1:1:0", "4:-1:1:1", "4::1:1", "a:1:1:1", "4:1:1:1 ", "1e3:1:1:1"}) {
+    EXPECT_FALSE(parseShares(bad).has_value()) << bad;
+  }
 }
 
 TEST(GroupScalingTest, CompanionFileKeepsFactorsExactly) {
@@ -234,6 +259,57 @@ TEST(TrainingTest, CrossValidationFindsSeparableConcepts) {
     EXPECT_GT(figures.precision, 0.8);
   }
   EXPECT_EQ(positives, static_cast<int>(set.regions.size()));
+}
+
+TEST(TrainingTest, CrossValidationOnThePrecomputedKernelPredictsAsTheTrainedModels) {
+  const TrainingSet set = syntheticSet();
+  const std::vector<int> folds = photoFolds(set, 3);
+  const GridPoint point{0.5, 2.0, GroupShares{4.0, 1.0, 1.0, 1.0}};
+  const Evaluation evaluation = crossValidate(set, folds, 3, point);
+  std::vector<int> expected(set.regions.size(), -1);
+  for (int fold = 0; fold < 3; ++fold) {
+    const ConceptModels models = trainConceptModels(set, trainingRegionsOf(folds, fold), point, true);
+    for (std::size_t i : scoredRegionsOf(set, folds, fold)) expected[i] = models.bestConcept(set.regions[i].features);
+  }
+  EXPECT_EQ(evaluation.predicted, expected);
+  // Several points at once give what each gives alone.
+  const GridPoint other{2.0, 0.5, kEqualShares};
+  const std::vector<Evaluation> both = crossValidateGrid(set, folds, 3, {point, other});
+  EXPECT_EQ(both[0].predicted, evaluation.predicted);
+  EXPECT_EQ(both[1].predicted, crossValidate(set, folds, 3, other).predicted);
+}
+
+TEST(GridSearchTest, GridPointsCombineEveryValue) {
+  const Grid grid{{1.0, 2.0}, {0.5}, {kEqualShares, GroupShares{4.0, 1.0, 1.0, 1.0}}};
+  const std::vector<GridPoint> points = grid.points();
+  ASSERT_EQ(points.size(), 4u);
+  EXPECT_EQ(points[1].c, 2.0);
+  EXPECT_EQ(points[2].shares, (GroupShares{4.0, 1.0, 1.0, 1.0}));
+}
+
+TEST(GridSearchTest, ChoosesTheBestMeanOverDealsAndNestedCrossValidationMeasuresIt) {
+  const TrainingSet set = syntheticSet();
+  // A tiny C cannot separate the concepts; the search must not pick it.
+  const Grid grid{{0.001, 4.0}, {1.0}, {kEqualShares}};
+  const SearchSettings settings{3, 2};
+  std::vector<Evaluation> heard;
+  const Evaluation chosen = chooseGridPoint(set, grid, settings, {}, [&](const Evaluation& e) { heard.push_back(e); });
+  ASSERT_EQ(heard.size(), 2u);
+  EXPECT_EQ(chosen.point.c, 4.0);
+  EXPECT_GT(chosen.pointAccuracy, heard[0].pointAccuracy);
+  // The figure is the mean of the deals' figures.
+  const double first = crossValidate(set, photoFolds(set, 3, 0), 3, chosen.point).pointAccuracy;
+  const double second = crossValidate(set, photoFolds(set, 3, 1), 3, chosen.point).pointAccuracy;
+  EXPECT_DOUBLE_EQ(chosen.pointAccuracy, (first + second) / 2.0);
+
+  int outerFolds = 0;
+  const NestedEvaluation nested =
+      nestedCrossValidate(set, grid, settings, [&](int, int, const Evaluation&) { ++outerFolds; });
+  EXPECT_EQ(outerFolds, 6);  // three folds in each of two deals
+  ASSERT_EQ(nested.chosen.size(), 6u);
+  for (const GridPoint& point : nested.chosen) EXPECT_EQ(point.c, 4.0);
+  EXPECT_GT(nested.evaluation.pointAccuracy, 0.9);
+  for (int guess : nested.evaluation.predicted) EXPECT_GE(guess, 0);  // every region predicted once
 }
 
 TEST(TrainingTest, FiguresCountTopOneDecisions) {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace svm_tools {
+namespace platform {
 
 class StreamRedirection {
  public:
@@ -26,4 +26,4 @@ class StreamRedirection {
   int savedError_ = -1;
 };
 
-}  // namespace svm_tools
+}  // namespace platform

@@ -1,4 +1,4 @@
-#include "tools/svm/stream_redirection.h"
+#include "platform/stream_redirection.h"
 
 #include <cstdio>
 
@@ -8,7 +8,7 @@
 #include <unistd.h>
 #endif
 
-namespace svm_tools {
+namespace platform {
 namespace {
 
 #ifdef _WIN32
@@ -62,4 +62,4 @@ StreamRedirection::~StreamRedirection() {
   restore(savedError_, kError);
 }
 
-}  // namespace svm_tools
+}  // namespace platform
