@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/failure.h"
+#include "tools/svm/model_check.h"
 #include "tools/svm/stream_redirection.h"
 
 namespace svm_tools {
@@ -87,6 +88,7 @@ ConceptSvm ConceptSvm::train(const std::vector<FeatureVector>& rows, const std::
 }
 
 ConceptSvm ConceptSvm::load(const std::string& path) {
+  checkModelFile(path);
   ConceptSvm result;
   {
     // libsvm explains on standard error why a model does not load; we print
