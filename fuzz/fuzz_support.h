@@ -48,7 +48,7 @@ enum class HeaderStyle { LabelFile, ColourImage };
 // compare the two, targets skip inputs whose header asks for more than
 // kMaxFuzzPixels.
 std::int64_t claimedPixels(std::string_view input, HeaderStyle style);
-inline constexpr std::int64_t kMaxFuzzPixels = 1'000'000;
+inline constexpr std::int64_t kMaxFuzzPixels = 65'536;
 
 // Runs a reader on the input; its refusal (platform::Failure) is an expected
 // outcome, every other exception escapes and ends the run as a finding.
