@@ -77,10 +77,12 @@ std::int64_t claimedPixels(std::string_view input, HeaderStyle style) {
     }
     if (tokens[current].size() < 19) tokens[current].push_back(c);
   }
-  // Leading digits after blanks and a sign, as the readers take them; a
-  // negative or absent size asks for nothing.
-  const auto number = [](const std::string& token) -> std::int64_t {
-    const long long value = std::strtoll(token.c_str(), nullptr, 10);
+  // Leading digits after blanks and a sign, as the readers take them: the
+  // colour image reader converts with atoi, which keeps the low 32 bits of a
+  // number too large for an int. A negative or absent size asks for nothing.
+  const auto number = [style](const std::string& token) -> std::int64_t {
+    long long value = std::strtoll(token.c_str(), nullptr, 10);
+    if (style == HeaderStyle::ColourImage) value = static_cast<int>(static_cast<unsigned long long>(value));
     return std::clamp<long long>(value, 0, kMaxFuzzPixels + 1);
   };
   return number(tokens[1]) * number(tokens[2]);
