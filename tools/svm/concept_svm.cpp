@@ -6,6 +6,7 @@
 
 #include "platform/failure.h"
 #include "platform/stream_redirection.h"
+#include "tools/svm/model_check.h"
 
 namespace svm_tools {
 
@@ -114,6 +115,7 @@ PrecomputedKernel::PrecomputedKernel(const std::vector<std::vector<double>>& gra
 }
 
 ConceptSvm ConceptSvm::load(const std::string& path) {
+  checkModelFile(path);
   ConceptSvm result;
   {
     // libsvm explains on standard error why a model does not load; we print
