@@ -113,6 +113,8 @@ void runStep(const fs::path& slot, const std::string& name, const std::vector<st
   if (run.status == 0 && made) return;
   std::string message = lastLine(run.output);
   if (message.empty()) message = run.status == 0 ? "made no " + products.front() : "exit status " + std::to_string(run.status);
+  // The programs' own lines mostly name the program already.
+  if (message.rfind(name + ": ", 0) == 0) throw JobFailure(message);
   throw JobFailure(name + ": " + message);
 }
 

@@ -12,7 +12,6 @@
 #include "collection/csv.h"
 #include "collection/overlay.h"
 #include "collection/run.h"
-#include "classification/results_writer.h"
 #include "imaging/label_reader.h"
 #include "platform/failure.h"
 
@@ -22,7 +21,23 @@ namespace collection {
 namespace {
 
 // Text in the page: the XML entities serve HTML too.
-std::string escapeHtml(const std::string& text) { return classification::escapeXml(text); }
+// Text and attribute values of the page: quotes too, since concept lists sit
+// in double-quoted attributes.
+std::string escapeHtml(const std::string& text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&': escaped += "&amp;"; break;
+      case '<': escaped += "&lt;"; break;
+      case '>': escaped += "&gt;"; break;
+      case '"': escaped += "&quot;"; break;
+      case '\'': escaped += "&#39;"; break;
+      default: escaped += c;
+    }
+  }
+  return escaped;
+}
 
 std::string fixed(double value, int digits) {
   char text[64];

@@ -155,11 +155,13 @@ bool isOwnMask(const std::string& name, const std::string& fileName) {
 
 // Everything an earlier run left for this image: its PPM and label file, the
 // label file and every mask in segmentationMasks, whatever their region
-// numbers, its four descriptor files and the working files.
+// numbers, its four descriptor files and the working files. The photo itself
+// stays, even when it bears the name of a product (a PPM photo "photo.ppm").
 void removeEarlierProducts(const ImageArgument& image, const WorkingFiles& working) {
+  const std::string photo = inImageFolder(image, image.fileName);
   try {
-    platform::removeFileIfPresent(ppmPath(image));
-    platform::removeFileIfPresent(labelPath(image));
+    if (ppmPath(image) != photo) platform::removeFileIfPresent(ppmPath(image));
+    if (labelPath(image) != photo) platform::removeFileIfPresent(labelPath(image));
     platform::removeFileIfPresent(maskFolder(image) + image.baseName + ".seg");
     std::error_code error;
     for (fs::directory_iterator entry(maskFolder(image), error), end; !error && entry != end; entry.increment(error)) {

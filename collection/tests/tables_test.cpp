@@ -172,6 +172,20 @@ TEST(Report, LinksArePercentEncoded) {
   EXPECT_EQ(urlPath("\xc3\xa9.jpg"), "%C3%A9.jpg");
 }
 
+// Names and messages sit in double-quoted attributes and in text: no quote,
+// angle bracket or ampersand of theirs may reach the page raw.
+TEST(Report, NamesAndMessagesAreEscapedForTextAndAttributes) {
+  PhotoEntry entry;
+  entry.name = "a\"b'<c>&d.jpg";
+  entry.found = true;
+  entry.record.message = "convert: \"x\" <y>";
+  const std::string page = reportPage({entry});
+  EXPECT_EQ(page.find("a\"b"), std::string::npos);
+  EXPECT_EQ(page.find("<c>"), std::string::npos);
+  EXPECT_EQ(page.find("\"x\""), std::string::npos);
+  EXPECT_NE(page.find("a&quot;b&#39;&lt;c&gt;&amp;d.jpg"), std::string::npos);
+}
+
 TEST(Plan, SplitsDoneFromTodoAndKeepsTheOutputOut) {
   const fs::path root = scratch("plan");
   const fs::path output = root / "photos/out";

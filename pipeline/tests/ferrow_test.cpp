@@ -255,6 +255,18 @@ TEST_F(FerrowWithStandIns, ClearsWhatAnEarlierRunLeftForThisPhotoBeforeTheFirstS
   for (const fs::path& file : others) EXPECT_EQ(readFile(file), "someone else's") << file;
 }
 
+// A PPM photo named after its base name is the file the converter's output
+// replaces; the clearing before the first step must leave it to be read.
+TEST_F(FerrowWithStandIns, APpmPhotoBearingThePpmsNameIsConvertedNotCleared) {
+  writeFile(work / "images/photo.ppm", "the image");
+
+  const ProgramRun run = ferrow({"images/photo.ppm"});
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(calls(), converterCall("photo.ppm", "photo") +
+                         "lib/Zorvik [images/] [images/] [photo] [8] [2] [1] [1] [0] [10]\n" + extractorCalls());
+  EXPECT_EQ(readFile(work / "images/photo.ppm").substr(0, 9), "P6\n4 3\n25");
+}
+
 TEST_F(FerrowWithStandIns, MasksOfHigherRegionNumbersFromAnEarlierRunDoNotStay) {
   writeFile(work / "images/photo.jpg", "the image");
   writeFile(work / "images/segmentationMasks/RegionMask.photo.jpg.9.pgm", "earlier");
