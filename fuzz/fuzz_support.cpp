@@ -57,35 +57,4 @@ std::vector<std::string_view> splitParts(std::string_view input, std::size_t par
   return pieces;
 }
 
-std::int64_t claimedPixels(std::string_view input, HeaderStyle style) {
-  std::string tokens[4];
-  int current = 0;
-  std::size_t at = 0;
-  while (current < 4) {
-    if (at == input.size()) return 0;
-    const char c = input[at++];
-    if (c == '#') {
-      // The comment's line feed goes with it and ends no token.
-      while (at < input.size() && input[at] != '\n') ++at;
-      if (at < input.size()) ++at;
-      continue;
-    }
-    if (style == HeaderStyle::ColourImage && c == '\n' && tokens[current].empty()) continue;
-    if (c == ' ' || c == '\n') {
-      ++current;
-      continue;
-    }
-    if (tokens[current].size() < 19) tokens[current].push_back(c);
-  }
-  // Leading digits after blanks and a sign, as the readers take them: the
-  // colour image reader converts with atoi, which keeps the low 32 bits of a
-  // number too large for an int. A negative or absent size asks for nothing.
-  const auto number = [style](const std::string& token) -> std::int64_t {
-    long long value = std::strtoll(token.c_str(), nullptr, 10);
-    if (style == HeaderStyle::ColourImage) value = static_cast<int>(static_cast<unsigned long long>(value));
-    return std::clamp<long long>(value, 0, kMaxFuzzPixels + 1);
-  };
-  return number(tokens[1]) * number(tokens[2]);
-}
-
 }  // namespace fuzzing

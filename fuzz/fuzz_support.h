@@ -36,20 +36,6 @@ std::string writeScratchFile(const std::string& name, std::string_view contents)
 // Always `parts` pieces; those the input lacks are empty.
 std::vector<std::string_view> splitParts(std::string_view input, std::size_t parts);
 
-// How a reader splits its header: every blank or line feed ends a token
-// (label files, so two in a row give an empty token), or line feeds before a
-// token has started are skipped (colour images).
-enum class HeaderStyle { LabelFile, ColourImage };
-
-// Width times height as a PNM header states them (magic, width, height and
-// maximum value, '#' comments), read the way the reader of that style reads
-// them, or 0 when the header is incomplete. The image readers allocate the
-// raster from the header before they look at the file's size; until they
-// compare the two, targets skip inputs whose header asks for more than
-// kMaxFuzzPixels.
-std::int64_t claimedPixels(std::string_view input, HeaderStyle style);
-inline constexpr std::int64_t kMaxFuzzPixels = 65'536;
-
 // Runs a reader on the input; its refusal (platform::Failure) is an expected
 // outcome, every other exception escapes and ends the run as a finding.
 template <typename Read>

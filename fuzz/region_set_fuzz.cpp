@@ -16,7 +16,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using classification::DescriptorKind;
   const std::vector<std::string_view> parts = fuzzing::splitParts(fuzzing::asText(data, size), 5);
-  if (fuzzing::claimedPixels(parts[0], fuzzing::HeaderStyle::LabelFile) > fuzzing::kMaxFuzzPixels) return 0;
   const std::string imageName = "photo.jpg";
   fuzzing::writeScratchFile("segmentationMasks/photo.seg", parts[0]);
   const DescriptorKind kinds[] = {DescriptorKind::HomogeneousTexture, DescriptorKind::EdgeHistogram,
