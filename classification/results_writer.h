@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "classification/region_set.h"
+#include "classification/confidences.h"
 
 namespace classification {
 
@@ -14,6 +14,12 @@ std::string resultsPath(const std::string& imageName);
 
 // The whole text of the results file.
 std::string resultsDocument(const std::vector<std::string>& conceptNames, const ConfidenceTable& confidences);
+
+// Writes the results file of the image, replacing it when it exists, once
+// the new one is complete. Stops the run with "cannot write!!!!!!!!!!!!!!"
+// when the file cannot be written whole.
+void writeResults(const std::string& imageName, const std::vector<std::string>& conceptNames,
+                  const ConfidenceTable& confidences);
 
 // & and < replaced by their XML entities: the two characters that cannot
 // stand in element text. Everything else, quotes and apostrophes included,

@@ -6,14 +6,15 @@
 #include <algorithm>
 
 #include "classification/results_writer.h"
-#include "classification/test_data.h"
+#include "classification/predictor_input.h"
+#include "classification/region_features.h"
 
 namespace {
 
 using classification::ConfidenceTable;
 
 TEST(Features, AllWrittenInFixedNotationWithSixDecimals) {
-  classification::RegionRecord record{};
+  classification::RegionFeatures record{};
   record[0] = 1e20;
   record[1] = -0.0000004;
   record[2] = 0.5;
