@@ -11,15 +11,17 @@ std::string resultsPath(const std::string& imageName) {
          std::string(formats::kResultsExtension);
 }
 
-std::string escapeXml(const std::string& text) {
+std::string escapeXml(const std::string& text, Escaping escaping) {
+  const bool attribute = escaping == Escaping::Attribute;
   std::string escaped;
   escaped.reserve(text.size());
   for (char c : text) {
-    switch (c) {
-      case '&': escaped += "&amp;"; break;
-      case '<': escaped += "&lt;"; break;
-      default: escaped += c;
-    }
+    if (c == '&') escaped += "&amp;";
+    else if (c == '<') escaped += "&lt;";
+    else if (attribute && c == '>') escaped += "&gt;";
+    else if (attribute && c == '"') escaped += "&quot;";
+    else if (attribute && c == '\'') escaped += "&#39;";
+    else escaped += c;
   }
   return escaped;
 }

@@ -21,9 +21,17 @@ std::string resultsDocument(const std::vector<std::string>& conceptNames, const 
 void writeResults(const std::string& imageName, const std::vector<std::string>& conceptNames,
                   const ConfidenceTable& confidences);
 
-// & and < replaced by their XML entities: the two characters that cannot
-// stand in element text. Everything else, quotes and apostrophes included,
-// is kept, so a name that is valid text already is written unchanged.
-std::string escapeXml(const std::string& text);
+// How much of a text is replaced by entities.
+enum class Escaping {
+  // & and <: the two characters that cannot stand in element text. Quotes
+  // and apostrophes are kept, so a name that is valid text already is
+  // written unchanged (the results file).
+  ElementText,
+  // & < > " and ': text that may also stand in a quoted attribute (the
+  // collection's report page).
+  Attribute,
+};
+
+std::string escapeXml(const std::string& text, Escaping escaping = Escaping::ElementText);
 
 }  // namespace classification

@@ -39,6 +39,8 @@ TEST(Results, LineCountGrowsWithRegionsAndConcepts) {
 TEST(Results, ConceptNamesAreEscaped) {
   EXPECT_EQ(classification::escapeXml("a&b<c>\"d'e f"), "a&amp;b&lt;c>\"d'e f");
   EXPECT_EQ(classification::escapeXml("people's"), "people's");
+  EXPECT_EQ(classification::escapeXml("a&b<c>\"d'e f", classification::Escaping::Attribute),
+            "a&amp;b&lt;c&gt;&quot;d&#39;e f");
   const std::string text = classification::resultsDocument({"R&D"}, ConfidenceTable(1, 1));
   EXPECT_NE(text.find("<Concept>R&amp;D</Concept>\n"), std::string::npos);
 }
