@@ -4,7 +4,15 @@
 #include <cstdio>
 #include <cstdlib>
 
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
+#include <unistd.h>
+#endif
+
 #include "platform/failure.h"
+#include "platform/files.h"
 #include "tools/svm/binary_model.h"
 
 namespace svm_tools {
@@ -188,7 +196,15 @@ void ConceptSvm::findPositiveClass() {
 }
 
 void ConceptSvm::save(const std::string& path) const {
-  if (svm_save_model(path.c_str(), model()) != 0) platform::failStderrLine("cannot write the SVM model " + path);
+  // libsvm writes to a file it opens itself: a temporary one beside the
+  // model, put in place only once libsvm reports it complete, so that a
+  // predictor never reads half a model.
+  const std::string temporary = path + ".writing-" + std::to_string(static_cast<long>(getpid()));
+  if (svm_save_model(temporary.c_str(), model()) != 0) {
+    platform::removeFile(temporary);
+    platform::failStderrLine("cannot write the SVM model " + path);
+  }
+  platform::moveFile(temporary, path);
   // Made from the text just written, so that it predicts as the text does.
   writeBinaryModelFor(path);
 }
