@@ -13,9 +13,7 @@
 #include "platform/file.h"
 
 namespace platform {
-namespace {
-
-std::optional<std::string> readWhole(const std::string& path) {
+std::optional<std::string> readWholeFile(const std::string& path) {
   const File file(std::fopen(path.c_str(), "rb"));
   if (!file) return std::nullopt;
   std::string bytes;
@@ -25,8 +23,6 @@ std::optional<std::string> readWhole(const std::string& path) {
   if (std::ferror(file.get())) return std::nullopt;
   return bytes;
 }
-
-}  // namespace
 
 std::optional<MappedFile> MappedFile::open(const std::string& path) {
   MappedFile result;
@@ -54,7 +50,7 @@ std::optional<MappedFile> MappedFile::open(const std::string& path) {
   ::close(descriptor);
 #endif
   // An empty file, a pipe, or a file the system will not map: read it.
-  std::optional<std::string> bytes = readWhole(path);
+  std::optional<std::string> bytes = readWholeFile(path);
   if (!bytes) return std::nullopt;
   result.buffer_ = std::move(*bytes);
   result.data_ = result.buffer_.data();

@@ -9,6 +9,10 @@
 
 namespace platform {
 
+// The whole file read into memory, or nothing when it cannot be opened or
+// read.
+std::optional<std::string> readWholeFile(const std::string& path);
+
 class MappedFile {
  public:
   // The file's bytes, or nothing when it cannot be opened or read (missing,

@@ -59,17 +59,6 @@ std::optional<TextIdentity> identityOfFile(const std::string& path) {
   return identity;
 }
 
-std::optional<std::string> readWholeFile(const std::string& path) {
-  const platform::File file(std::fopen(path.c_str(), "rb"));
-  if (!file) return std::nullopt;
-  std::string bytes;
-  char block[65536];
-  std::size_t got = 0;
-  while ((got = std::fread(block, 1, sizeof block, file.get())) > 0) bytes.append(block, got);
-  if (std::ferror(file.get())) return std::nullopt;
-  return bytes;
-}
-
 class Writer {
  public:
   template <typename T>
@@ -196,7 +185,7 @@ LoadedModelValues loadModelValues(const std::string& modelPath) {
   }
 
   // Read once: the binary form is made from exactly the text parsed here.
-  const std::optional<std::string> text = readWholeFile(modelPath);
+  const std::optional<std::string> text = platform::readWholeFile(modelPath);
   if (!text) platform::failStderrLine("cannot load the SVM model " + modelPath);
   ModelContents contents = contentsOfText(*text, modelPath);
   if (kNodesAsStored) {
@@ -211,7 +200,7 @@ LoadedModelValues loadModelValues(const std::string& modelPath) {
 }
 
 void writeBinaryModelFor(const std::string& modelPath) {
-  const std::optional<std::string> text = readWholeFile(modelPath);
+  const std::optional<std::string> text = platform::readWholeFile(modelPath);
   if (!text) platform::failStderrLine("cannot read the SVM model " + modelPath);
   const ModelContents contents = contentsOfText(*text, modelPath);
   if (kNodesAsStored) {
