@@ -36,8 +36,8 @@ void checkModelText(std::istream& in, const std::string& name);
 // gamma, coef0, rho, probA and probB, per-class counts from 0 that add up to
 // the number of support vectors, finite coefficients, one run of nodes per
 // coefficient, each ended by index -1, whose feature indices increase
-// within 1..433 with finite values. Fails with one
-// line naming `name` and what is wrong.
+// within 1..433 with finite values. Fails with one line naming `name` and
+// what is wrong.
 void checkModelContents(const ModelView& model, const std::string& name);
 
 }  // namespace svm_tools
