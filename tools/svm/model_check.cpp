@@ -232,6 +232,7 @@ void checkModelContents(const ModelView& model, const std::string& name) {
     if (!std::isfinite(value)) fail("a parameter is not a finite number");
   }
   const std::size_t count = model.coefficients.size();
+  if (count > static_cast<std::size_t>(INT_MAX)) fail("more support vectors than libsvm counts");
   if (header.perClass[0] < 0 || header.perClass[1] < 0 ||
       static_cast<std::size_t>(header.perClass[0]) + static_cast<std::size_t>(header.perClass[1]) != count)
     fail("the per-class counts do not add up to the number of support vectors");
