@@ -11,6 +11,7 @@
 #include "classification/test_data.h"
 #include "classifier_files.h"
 #include "platform/failure.h"
+#include "platform/paths.h"
 #include "testing/test_files.h"
 
 namespace {
@@ -110,8 +111,10 @@ INSTANTIATE_TEST_SUITE_P(Values, LabelCount,
                          caseName<CountCase>);
 
 TEST(LabelFile, PathUsesTheNameUpToItsFirstDot) {
-  EXPECT_EQ(RegionSet("a.b.jpg", "images/").labelFilePath(), "images/segmentationMasks/a.seg");
-  EXPECT_EQ(RegionSet("photo1.jpg", "").labelFilePath(), "segmentationMasks/photo1.seg");
+  const std::string separator(1, platform::kSeparator);
+  EXPECT_EQ(RegionSet("a.b.jpg", "images" + separator).labelFilePath(),
+            "images" + separator + "segmentationMasks" + separator + "a.seg");
+  EXPECT_EQ(RegionSet("photo1.jpg", "").labelFilePath(), "segmentationMasks" + separator + "photo1.seg");
 }
 
 // ---------------------------------------------------------- descriptor readers

@@ -36,10 +36,15 @@ TEST(RunProgram, PassesEveryArgumentWholeWithoutAShell) {
   EXPECT_EQ(readFile(log), recorded(kAwkwardArguments));
 }
 
-// A program whose own name holds blanks and shell characters is started too.
+// A program whose own name holds blanks and shell characters is started too
+// (quotes only where file names may hold them).
 TEST(RunProgram, StartsAProgramWhoseNameHoldsBlanksAndShellCharacters) {
   TempDir dir;
+#ifdef _WIN32
+  const fs::path folder = dir.path() / "R&D ^1 %x% 'q'";
+#else
   const fs::path folder = dir.path() / "R&D ^1 %x% \"q\"";
+#endif
   fs::create_directories(folder);
   const fs::path program = folder / fs::path(RECORD_ARGUMENTS_PATH).filename();
   fs::copy_file(RECORD_ARGUMENTS_PATH, program);
