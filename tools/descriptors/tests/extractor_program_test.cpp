@@ -226,7 +226,7 @@ TEST(ExtractorProgram, StopsOnBadInputWithoutWritingAFile) {
         c.arguments.empty() ? std::vector<std::string>{"-p", shape} : c.arguments;
     words.insert(words.end(), arguments.begin(), arguments.end());
     const ProgramRun run = runProgramIn(dir.work, words, dir.root.path());
-    EXPECT_EQ(run.status, 1) << c.name;
+    EXPECT_EQ(run.status, 1) << c.name << ": " << run.errors;
     if (c.output.empty()) {
       EXPECT_EQ(run.output, "") << c.name;
       EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1) << c.name << ": " << run.errors;
