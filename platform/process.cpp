@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #ifdef _WIN32
 #include <io.h>
@@ -46,6 +48,25 @@ std::string quoted(const std::string& argument) {
   return text;
 }
 
+// The program a name without a folder stands for: the first folder on PATH
+// that holds it (".exe" added to a name without an extension), as on POSIX;
+// empty when there is none. Windows' own search looks in the system folders
+// first, where convert.exe is another program altogether.
+std::string onPath(const std::string& name) {
+  namespace fs = std::filesystem;
+  const std::string file = fs::path(name).has_extension() ? name : name + ".exe";
+  const char* folders = std::getenv("PATH");
+  std::string rest = folders ? folders : "";
+  while (!rest.empty()) {
+    const std::size_t end = rest.find(';');
+    const std::string folder = rest.substr(0, end);
+    rest = end == std::string::npos ? "" : rest.substr(end + 1);
+    std::error_code error;
+    if (!folder.empty() && fs::is_regular_file(fs::path(folder) / file, error)) return (fs::path(folder) / file).string();
+  }
+  return "";
+}
+
 // The errno value whose text describes why a program could not be started.
 int startError(DWORD error) {
   switch (error) {
@@ -70,12 +91,22 @@ int runProgram(const std::vector<std::string>& arguments) {
   std::fflush(nullptr);
 
 #ifdef _WIN32
-  // CreateProcess finds a name without a folder beside the calling program,
-  // in the working directory, the system folders and on PATH, and adds
-  // ".exe" to a name without an extension. The standard streams are passed
-  // on as they stand, redirected or not.
+  // A name with a folder is taken as it stands (CreateProcess adds ".exe"
+  // when it has no extension); one without is looked up on PATH only. The
+  // standard streams are passed on as they stand, redirected or not.
+  std::string program;
+  if (arguments[0].find_first_of("\\/:") == std::string::npos) {
+    program = onPath(arguments[0]);
+    if (program.empty()) {
+      reportNotStarted(arguments[0], ENOENT);
+      return -1;
+    }
+  }
   std::string commandLine;
-  for (const std::string& argument : arguments) commandLine += (commandLine.empty() ? "" : " ") + quoted(argument);
+  for (const std::string& argument : arguments) {
+    if (!commandLine.empty()) commandLine.push_back(' ');
+    commandLine.append(quoted(argument));
+  }
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
@@ -83,7 +114,7 @@ int runProgram(const std::vector<std::string>& arguments) {
   startup.hStdOutput = reinterpret_cast<HANDLE>(_get_osfhandle(1));
   startup.hStdError = reinterpret_cast<HANDLE>(_get_osfhandle(2));
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+  if (!CreateProcessA(program.empty() ? nullptr : program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
     reportNotStarted(arguments[0], startError(GetLastError()));
     return -1;
   }

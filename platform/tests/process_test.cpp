@@ -76,6 +76,16 @@ TEST_F(WithStandInsOnPath, ReturnsTheExitStatusAndFindsProgramsOnPath) {
   EXPECT_EQ(readFile(log), "[R&D ^ %PATH%]\n");
 }
 
+// A name without a folder is looked up on PATH and nowhere else: not in the
+// system folders that Windows' own search takes first.
+TEST_F(WithStandInsOnPath, LooksUpANameWithoutAFolderOnPathOnly) {
+  platform::setEnvironmentVariable("PATH", bin.string());
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(platform::runProgram({"hostname"}), -1);
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("could not start hostname"), std::string::npos);
+  EXPECT_EQ(platform::runProgram({"exit_with", "4"}), 4);
+}
+
 TEST(RunProgram, ReportsAProgramThatCannotBeStarted) {
   TempDir dir;
   ::testing::internal::CaptureStderr();
