@@ -7,8 +7,10 @@
 #   share/annotate/models/       the bundled concept list and models
 install(TARGETS Zorvik Ferrow Tamsel mpeg7DescriptorsExtraction SVMpredictfuzzy trainConcepts
         RUNTIME DESTINATION bin)
-install(PROGRAMS ${CMAKE_BINARY_DIR}/collection/annotate.installed DESTINATION bin RENAME annotate)
-install(TARGETS annotate-photo annotate-report RUNTIME DESTINATION libexec/annotate)
+if(TARGET annotate-photo)
+  install(PROGRAMS ${CMAKE_BINARY_DIR}/collection/annotate.installed DESTINATION bin RENAME annotate)
+  install(TARGETS annotate-photo annotate-report RUNTIME DESTINATION libexec/annotate)
+endif()
 install(PROGRAMS ${CMAKE_SOURCE_DIR}/scripts/layout DESTINATION share/annotate/scripts)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/tools/descriptors/parfiles/ DESTINATION share/annotate/tools/descriptors/parfiles
         FILES_MATCHING PATTERN "*.par")

@@ -33,7 +33,11 @@ struct PlaneAllocator {
       return static_cast<T*>(memory);
     }
     const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+#ifdef _WIN32
+    void* memory = std::malloc(rounded);  // no huge pages to ask for, and no aligned_alloc
+#else
     void* memory = std::aligned_alloc(kHugePage, rounded);
+#endif
     if (memory == nullptr) throw std::bad_alloc();
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
     madvise(memory, rounded, MADV_HUGEPAGE);  // a hint; failure changes nothing

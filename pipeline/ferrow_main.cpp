@@ -179,7 +179,7 @@ void convertToPpm(const ImageArgument& image) {
   const std::string photo = inImageFolder(image, image.fileName);
   std::error_code error;
   if (!fs::is_regular_file(photo, error)) stepFailed("converting", photo + " is not an image file");
-  fs::create_symlink(image.fileName, converterInput(image), error);
+  platform::linkBeside(photo, converterInput(image), error);
   if (error) stepFailed("converting", "cannot link " + converterInput(image) + " to the photo: " + error.message());
   platform::runProgram({"convert", "-define", "filename:literal=true", "./" + converterInput(image),
                         "ppm:./" + converterOutput(image)});

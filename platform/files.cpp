@@ -30,6 +30,18 @@ void moveFileInto(const std::string& file, const std::string& directory) {
   moveFile(file, (fs::path(directory) / fs::path(file).filename()).string());
 }
 
+void linkBeside(const std::string& file, const std::string& name, std::error_code& error) {
+#ifdef _WIN32
+  fs::create_hard_link(file, name, error);
+  if (error) {
+    error.clear();
+    fs::copy_file(file, name, error);
+  }
+#else
+  fs::create_symlink(fs::path(file).filename(), name, error);
+#endif
+}
+
 void removeFileIfPresent(const std::string& path) {
   std::error_code error;
   const fs::file_status status = fs::symlink_status(path, error);

@@ -3,6 +3,7 @@
 // line on standard error that names the file and the reason.
 
 #include <string>
+#include <system_error>
 
 namespace platform {
 
@@ -18,6 +19,11 @@ void moveFileInto(const std::string& file, const std::string& directory);
 // Removes the file at `path` when there is one; a file that stays is a
 // failure. A folder of that name is no file and is left alone.
 void removeFileIfPresent(const std::string& path);
+
+// Gives `file` a second name, `name`, in the same folder: a symbolic link on
+// POSIX; on Windows, where making one needs rights a user seldom has, a hard
+// link, or a copy where the file system has no links. `error` says why not.
+void linkBeside(const std::string& file, const std::string& name, std::error_code& error);
 
 // Removes the file at `path`, if any, and reports nothing: for cleaning up
 // after a failure that is being reported already.

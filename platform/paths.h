@@ -8,8 +8,10 @@ namespace platform {
 
 #ifdef _WIN32
 inline constexpr char kSeparator = '\\';
+inline constexpr char kPathListSeparator = ';';  // between the folders of PATH
 #else
 inline constexpr char kSeparator = '/';
+inline constexpr char kPathListSeparator = ':';
 #endif
 
 // A program's file name as the platform starts it: ".exe" added on Windows.

@@ -2,10 +2,13 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #ifdef _WIN32
-#include <process.h>
+#include <io.h>
+#include <windows.h>
 #else
 #include <spawn.h>
 #include <sys/wait.h>
@@ -22,9 +25,10 @@ void reportNotStarted(const std::string& program, int error) {
 }
 
 #ifdef _WIN32
-// The C runtime joins the arguments with blanks into one command line, which
-// the started program splits again; quote each argument so that it comes back
-// whole (backslashes before a quote are doubled, quotes escaped).
+// A Windows program gets one command line, which its C runtime splits into
+// arguments again; quote each argument so that it comes back whole
+// (backslashes before a quote are doubled, quotes escaped). No command
+// interpreter sees the line, so & ^ % and the like need nothing.
 std::string quoted(const std::string& argument) {
   if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos) return argument;
   std::string text = "\"";
@@ -43,6 +47,41 @@ std::string quoted(const std::string& argument) {
   text.push_back('"');
   return text;
 }
+
+// The program a name without a folder stands for: the first folder on PATH
+// that holds it (".exe" added to a name without an extension), as on POSIX;
+// empty when there is none. Windows' own search looks in the system folders
+// first, where convert.exe is another program altogether.
+std::string onPath(const std::string& name) {
+  namespace fs = std::filesystem;
+  const std::string file = fs::path(name).has_extension() ? name : name + ".exe";
+  const char* folders = std::getenv("PATH");
+  std::string rest = folders ? folders : "";
+  while (!rest.empty()) {
+    const std::size_t end = rest.find(';');
+    const std::string folder = rest.substr(0, end);
+    rest = end == std::string::npos ? "" : rest.substr(end + 1);
+    std::error_code error;
+    if (!folder.empty() && fs::is_regular_file(fs::path(folder) / file, error)) return (fs::path(folder) / file).string();
+  }
+  return "";
+}
+
+// The errno value whose text describes why a program could not be started.
+int startError(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+      return EACCES;
+    case ERROR_BAD_EXE_FORMAT:
+      return ENOEXEC;
+    default:
+      return EINVAL;
+  }
+}
 #endif
 
 }  // namespace
@@ -52,18 +91,39 @@ int runProgram(const std::vector<std::string>& arguments) {
   std::fflush(nullptr);
 
 #ifdef _WIN32
-  std::vector<std::string> quotedArguments;
-  for (const std::string& argument : arguments) quotedArguments.push_back(quoted(argument));
-  std::vector<const char*> argv;
-  for (const std::string& argument : quotedArguments) argv.push_back(argument.c_str());
-  argv.push_back(nullptr);
-  errno = 0;
-  const intptr_t status = _spawnvp(_P_WAIT, arguments[0].c_str(), argv.data());
-  if (status == -1) {
-    reportNotStarted(arguments[0], errno);
+  // A name with a folder is taken as it stands (CreateProcess adds ".exe"
+  // when it has no extension); one without is looked up on PATH only. The
+  // standard streams are passed on as they stand, redirected or not.
+  std::string program;
+  if (arguments[0].find_first_of("\\/:") == std::string::npos) {
+    program = onPath(arguments[0]);
+    if (program.empty()) {
+      reportNotStarted(arguments[0], ENOENT);
+      return -1;
+    }
+  }
+  std::string commandLine;
+  for (const std::string& argument : arguments) {
+    if (!commandLine.empty()) commandLine.push_back(' ');
+    commandLine.append(quoted(argument));
+  }
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = reinterpret_cast<HANDLE>(_get_osfhandle(0));
+  startup.hStdOutput = reinterpret_cast<HANDLE>(_get_osfhandle(1));
+  startup.hStdError = reinterpret_cast<HANDLE>(_get_osfhandle(2));
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(program.empty() ? nullptr : program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+    reportNotStarted(arguments[0], startError(GetLastError()));
     return -1;
   }
-  return static_cast<int>(status);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD status = 0;
+  const bool ended = GetExitCodeProcess(process.hProcess, &status);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return ended ? static_cast<int>(status) : -1;
 #else
   std::vector<std::string> copies(arguments);
   std::vector<char*> argv;

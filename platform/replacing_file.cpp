@@ -7,7 +7,10 @@
 #include <system_error>
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
 #include <process.h>
+#include <sys/stat.h>
 #define getpid _getpid
 #else
 #include <unistd.h>
@@ -30,15 +33,30 @@ std::string temporaryNameBeside(const std::string& path) {
   return (folder / name).string();
 }
 
+// Opens a new file for writing; fails (EEXIST) rather than take over a file
+// that happens to exist under the name.
+std::FILE* openNew(const std::string& path, WriteMode mode) {
+#ifdef _WIN32
+  // The Windows C runtime's fopen knows no "x". Text takes the runtime's
+  // default mode.
+  const int flags = _O_WRONLY | _O_CREAT | _O_EXCL | (mode == WriteMode::Binary ? _O_BINARY : 0);
+  const int descriptor = _open(path.c_str(), flags, _S_IREAD | _S_IWRITE);
+  if (descriptor < 0) return nullptr;
+  std::FILE* file = _fdopen(descriptor, mode == WriteMode::Binary ? "wb" : "w");
+  if (file == nullptr) _close(descriptor);
+  return file;
+#else
+  return std::fopen(path.c_str(), mode == WriteMode::Binary ? "wbx" : "wx");
+#endif
+}
+
 }  // namespace
 
 ReplacingFile::ReplacingFile(std::string path, WriteReport report, WriteMode mode)
     : path_(std::move(path)), report_(report) {
-  // "x": never take over a file that happens to exist under the temporary name.
-  const char* openMode = mode == WriteMode::Binary ? "wbx" : "wx";
   for (int attempt = 0; attempt < 100 && file_ == nullptr; ++attempt) {
     temporary_ = temporaryNameBeside(path_);
-    file_ = std::fopen(temporary_.c_str(), openMode);
+    file_ = openNew(temporary_, mode);
     if (file_ == nullptr && errno != EEXIST) break;
   }
   if (file_ == nullptr) {

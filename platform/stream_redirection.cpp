@@ -24,6 +24,17 @@ void closeDescriptor(int descriptor) { close(descriptor); }
 constexpr int kOutput = 1;
 constexpr int kError = 2;
 
+// Sends `target` to the file at `path`; the descriptor to restore it from,
+// or -1 when the file cannot be opened.
+int redirect(int target, const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return -1;
+  const int saved = duplicate(target);
+  duplicateOnto(fileno(file), target);
+  std::fclose(file);
+  return saved;
+}
+
 void restore(int saved, int target) {
   if (saved < 0) return;
   duplicateOnto(saved, target);
@@ -53,6 +64,13 @@ StreamRedirection::StreamRedirection(const std::string& path, Streams streams) {
   savedError_ = duplicate(kError);
   duplicateOnto(target, kError);
   std::fclose(file);
+}
+
+StreamRedirection::StreamRedirection(const std::string& outputPath, const std::string& errorPath) {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  savedOutput_ = redirect(kOutput, outputPath);
+  savedError_ = redirect(kError, errorPath);
 }
 
 StreamRedirection::~StreamRedirection() {

@@ -13,6 +13,9 @@ class StreamRedirection {
   // Redirects to the file at `path` (replaced). When the file cannot be
   // opened nothing is redirected.
   StreamRedirection(const std::string& path, Streams streams);
+  // Standard output to the file at `outputPath`, standard error to the one at
+  // `errorPath` (both replaced). A stream whose file cannot be opened stays.
+  StreamRedirection(const std::string& outputPath, const std::string& errorPath);
   // Restores the streams as they were.
   ~StreamRedirection();
   StreamRedirection(const StreamRedirection&) = delete;

@@ -10,7 +10,7 @@
 // On x86-64 the row conversion is also built for AVX2 and chosen at run
 // time. Every step is element-wise IEEE arithmetic without fused
 // multiply-add, so both builds give the same values.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(_WIN32)  // clones need ELF ifuncs
 #define LAB_CONVERSION_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define LAB_CONVERSION_CLONES

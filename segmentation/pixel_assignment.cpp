@@ -8,7 +8,7 @@
 // On x86-64 the per-row routine is also built for AVX2 and chosen at run
 // time. Every operation is element-wise IEEE arithmetic without fused
 // multiply-add, so both builds give the same labels.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(_WIN32)  // clones need ELF ifuncs
 #define PIXEL_ASSIGNMENT_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define PIXEL_ASSIGNMENT_CLONES

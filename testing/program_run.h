@@ -1,63 +1,92 @@
 #pragma once
 // Running a built program, or a stand-in one, the way a user would: in a
 // given working directory, optionally with a folder of stand-in programs
-// ahead on PATH, collecting its exit status and what it printed.
+// ahead on PATH, collecting its exit status and what it printed. The program
+// is started as the programs start theirs (platform::runProgram), so the same
+// code runs the tests on every platform.
+//
+// The working directory, PATH and the standard streams belong to the whole
+// test process; they are changed for the run and put back after it, which is
+// safe because a test program runs one test at a time.
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/environment.h"
+#include "platform/paths.h"
+#include "platform/process.h"
+#include "platform/stream_redirection.h"
 #include "testing/test_files.h"
 
 namespace testing_support {
 
 struct ProgramRun {
-  int status = -1;     // -1 when the program did not end normally
+  int status = -1;     // as platform::runProgram returns it: -1 when the program could not be started
   std::string output;  // standard output
   std::string errors;  // standard error
 };
 
-// A shell script the tests use as a stand-in for an outside program.
+// A shell script the tests use as a stand-in for an outside program (POSIX
+// only: on Windows the stand-ins are programs of the test build).
 inline void writeScript(const std::filesystem::path& path, const std::string& body) {
+  namespace fs = std::filesystem;
   writeFile(path, "#!/bin/sh\n" + body);
-  chmod(path.c_str(), 0755);
+  fs::permissions(path, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
+                  fs::perm_options::add);
 }
 
-// Runs words[0] (looked up on PATH when it holds no slash) with the other
+// Quotes text for the stand-in shell scripts the tests write.
+inline std::string shellQuoted(const std::string& text) {
+  std::string result = "'";
+  for (char c : text) {
+    if (c == '\'') result += "'\\''";
+    else result += c;
+  }
+  return result + "'";
+}
+
+// Runs words[0] (looked up on PATH when it holds no separator) with the other
 // words as arguments in `directory`. `pathPrefix`, when not empty, is put
 // ahead of PATH. The output passes through files in `scratch`.
-inline ProgramRun runProgramIn(const std::filesystem::path& directory, std::vector<std::string> words,
+inline ProgramRun runProgramIn(const std::filesystem::path& directory, const std::vector<std::string>& words,
                                const std::filesystem::path& scratch, const std::string& pathPrefix = "") {
-  const std::string outputFile = (scratch / "stdout").string();
-  const std::string errorFile = (scratch / "stderr").string();
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  const char* inherited = std::getenv("PATH");
-  const std::string path = pathPrefix.empty() ? std::string(inherited ? inherited : "")
-                                              : pathPrefix + ":" + (inherited ? inherited : "");
-
-  const pid_t child = fork();
-  if (child == 0) {
-    const int out = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 || chdir(directory.c_str()) != 0) _exit(126);
-    setenv("PATH", path.c_str(), 1);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
+  namespace fs = std::filesystem;
+  // The capture files are named before the working directory changes.
+  const fs::path outputFile = fs::absolute(scratch / "stdout");
+  const fs::path errorFile = fs::absolute(scratch / "stderr");
+  const fs::path before = fs::current_path();
+  const std::optional<std::string> inherited = platform::environmentVariable("PATH");
   ProgramRun run;
-  int status = 0;
-  if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) run.status = WEXITSTATUS(status);
+  fs::current_path(directory);
+  if (!pathPrefix.empty())
+    platform::setEnvironmentVariable("PATH", pathPrefix + platform::kPathListSeparator + inherited.value_or(""));
+  {
+    const platform::StreamRedirection redirection(outputFile.string(), errorFile.string());
+    run.status = platform::runProgram(words);
+  }
+  if (!pathPrefix.empty()) platform::setEnvironmentVariable("PATH", inherited.value_or(""));
+  fs::current_path(before);
   run.output = readFile(outputFile);
   run.errors = readFile(errorFile);
   return run;
+}
+
+// Whether `program` would be found on PATH (with ".exe" on Windows).
+inline bool onPath(const std::string& program) {
+  const std::string name = platform::executableName(program);
+  const std::string folders = platform::environmentVariable("PATH").value_or("");
+  std::size_t from = 0;
+  while (from <= folders.size()) {
+    std::size_t to = folders.find(platform::kPathListSeparator, from);
+    if (to == std::string::npos) to = folders.size();
+    const std::string folder = folders.substr(from, to - from);
+    std::error_code ignored;
+    if (!folder.empty() && std::filesystem::is_regular_file(std::filesystem::path(folder) / name, ignored)) return true;
+    from = to + 1;
+  }
+  return false;
 }
 
 }  // namespace testing_support

@@ -1,10 +1,12 @@
 #pragma once
 // A small file system of our own for the tests of failed writes: a tmpfs
 // mounted on a scratch folder, which a test can fill up or make read-only.
-// Mounting needs root; where it is not possible, available() is false and
-// skipReason() says why, for a GTEST_SKIP.
+// Mounting needs root and Linux; where it is not possible, available() is
+// false and skipReason() says why, for a GTEST_SKIP.
 
+#ifdef __linux__
 #include <sys/mount.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -23,6 +25,7 @@ class SmallDisk {
  public:
   explicit SmallDisk(const std::filesystem::path& mountPoint, const std::string& size = "4m") : point_(mountPoint) {
     std::filesystem::create_directories(point_);
+#ifdef __linux__
     const std::string options = "size=" + size + ",mode=0755";
     if (mount("tmpfs", point_.c_str(), "tmpfs", 0, options.c_str()) == 0) {
       mounted_ = true;
@@ -30,9 +33,15 @@ class SmallDisk {
       reason_ = "cannot mount a small tmpfs for the full-disk and read-only cases (" + std::string(std::strerror(errno)) +
                 "); run the tests as root to cover them";
     }
+#else
+    (void)size;
+    reason_ = "the full-disk and read-only cases need a small tmpfs, which only Linux mounts";
+#endif
   }
   ~SmallDisk() {
+#ifdef __linux__
     if (mounted_) umount2(point_.c_str(), MNT_DETACH);
+#endif
   }
   SmallDisk(const SmallDisk&) = delete;
   SmallDisk& operator=(const SmallDisk&) = delete;
@@ -43,7 +52,7 @@ class SmallDisk {
 
   // Writes a filler file until the disk has no room left.
   void fill() {
-    std::FILE* filler = std::fopen((point_ / ".filler").c_str(), "wb");
+    std::FILE* filler = std::fopen((point_ / ".filler").string().c_str(), "wb");
     if (filler == nullptr) return;
     const std::vector<char> block(4096, 'x');
     while (std::fwrite(block.data(), 1, block.size(), filler) == block.size()) {
@@ -55,7 +64,11 @@ class SmallDisk {
 
   // Nothing can be created, changed or removed on the disk any more.
   bool makeReadOnly() {
+#ifdef __linux__
     return mount("tmpfs", point_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+#else
+    return false;
+#endif
   }
 
  private:

@@ -4,21 +4,35 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 namespace testing_support {
 
 class TempDir {
  public:
+  // A new folder of a random name in the system's temporary folder: creating
+  // it fails when the name is taken, so no two tests ever share one.
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "rat-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device seed;
+    std::mt19937 generator(seed());
+    std::uniform_int_distribution<std::size_t> letter(0, sizeof kLetters - 2);
+    const std::filesystem::path folder = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string name = "rat-";
+      for (int k = 0; k < 10; ++k) name += kLetters[letter(generator)];
+      if (std::filesystem::create_directory(folder / name)) {
+        path_ = folder / name;
+        return;
+      }
+    }
+    throw std::runtime_error("cannot make a scratch folder in " + folder.string());
   }
   ~TempDir() {
     std::error_code ignored;

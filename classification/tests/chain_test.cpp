@@ -21,14 +21,14 @@ using testing_support::readFile;
 using testing_support::TempDir;
 using testing_support::writeFile;
 
-const std::string kFerrow = PROJECT_BINARY_DIR "/pipeline/Ferrow";
+const std::string kFerrow = FERROW_PATH;
 constexpr const char* kResults = "output/classification-results.photo.jpg.ORM.xml";
 
 class Chain : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!fs::exists(kFerrow)) GTEST_SKIP() << "Ferrow is not built";
-    if (std::system("command -v convert >/dev/null 2>&1") != 0) GTEST_SKIP() << "the image converter is not installed";
+    if (!testing_support::onPath("convert")) GTEST_SKIP() << "the image converter is not installed";
     fs::create_directories(root.path() / "bin");
     const ProgramRun layout = testing_support::runProgramIn(
         root.path(), {PROJECT_SOURCE_DIR "/scripts/layout", PROJECT_BINARY_DIR, work.string()}, root.path());
@@ -42,9 +42,9 @@ class Chain : public ::testing::Test {
 
   // A small photo that segments into a few regions.
   void makePhoto(const std::string& name, const char* colours) {
-    const std::string command = "convert -size 64x48 gradient:" + std::string(colours) + " '" +
-                                (work / "images" / name).string() + "' 2>/dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::vector<std::string> words{"convert", "-size", "64x48", "gradient:" + std::string(colours),
+                                         (work / "images" / name).string()};
+    ASSERT_EQ(testing_support::runProgramIn(root.path(), words, root.path()).status, 0);
   }
 
   ProgramRun ferrow(const std::string& name) {

@@ -11,6 +11,7 @@
 #include "classification/region_features.h"
 #include "classifier_files.h"
 #include "platform/failure.h"
+#include "platform/paths.h"
 #include "testing/test_files.h"
 
 namespace {
@@ -106,8 +107,10 @@ INSTANTIATE_TEST_SUITE_P(Values, LabelCount,
                          caseName<CountCase>);
 
 TEST(LabelFile, PathUsesTheNameUpToItsFirstDot) {
-  EXPECT_EQ(classification::labelFilePath("a.b.jpg", "images/"), "images/segmentationMasks/a.seg");
-  EXPECT_EQ(classification::labelFilePath("photo1.jpg", ""), "segmentationMasks/photo1.seg");
+  const std::string separator(1, platform::kSeparator);
+  EXPECT_EQ(classification::labelFilePath("a.b.jpg", "images" + separator),
+            "images" + separator + "segmentationMasks" + separator + "a.seg");
+  EXPECT_EQ(classification::labelFilePath("photo1.jpg", ""), "segmentationMasks" + separator + "photo1.seg");
 }
 
 // ---------------------------------------------------------- descriptor readers

@@ -8,14 +8,14 @@
 #include <sstream>
 
 #include "imaging/label_reader.h"
-#include "program_run.h"
+#include "testing/program_run.h"
 #include "testing/test_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using classifier_files::ProgramRun;
-using classifier_files::runIn;
+using testing_support::ProgramRun;
+using testing_support::runProgramIn;
 using testing_support::readFile;
 using testing_support::TempDir;
 using testing_support::writeFile;
@@ -30,9 +30,9 @@ const char* const kStandInPredictor =
 
 TEST(TamselEndToEnd, ClassifiesTheRegionsOfAPhotoFerrowPrepared) {
   const fs::path build = PROJECT_BINARY_DIR;
-  for (const char* program : {"pipeline/Ferrow", "segmentation/Zorvik", "tools/descriptors/mpeg7DescriptorsExtraction"})
-    if (!fs::exists(build / program)) GTEST_SKIP() << program << " is not built";
-  if (std::system("command -v convert >/dev/null") != 0) GTEST_SKIP() << "the image converter is not installed";
+  for (const char* program : {FERROW_PATH, ZORVIK_PATH, EXTRACTOR_PATH})
+    if (!fs::exists(program)) GTEST_SKIP() << program << " is not built";
+  if (!testing_support::onPath("convert")) GTEST_SKIP() << "the image converter is not installed";
   const fs::path photo = testing_support::sharedData() / "photos/enl_mountain.jpg";
   if (!fs::exists(photo)) GTEST_SKIP() << "no shared photos";
 
@@ -40,7 +40,7 @@ TEST(TamselEndToEnd, ClassifiesTheRegionsOfAPhotoFerrowPrepared) {
   const fs::path work = root.path() / "work";
   const fs::path bin = root.path() / "bin";
   const ProgramRun layout =
-      runIn(root.path(), bin, PROJECT_SOURCE_DIR "/scripts/layout", {build.string(), work.string()}, root.path());
+      runProgramIn(root.path(), {PROJECT_SOURCE_DIR "/scripts/layout", build.string(), work.string()}, root.path());
   ASSERT_EQ(layout.status, 0) << layout.errors;
   fs::create_directories(work / "images/segmentationMasks");
   fs::copy_file(photo, work / "images/mountain.jpg");
@@ -49,9 +49,9 @@ TEST(TamselEndToEnd, ClassifiesTheRegionsOfAPhotoFerrowPrepared) {
   fs::permissions(bin / "SVMpredictfuzzy", fs::perms::owner_all);
   writeFile(work / "conf/two.txt", "concepts=2;\nconcept=sky;\nconcept=rock;\n");
 
-  const ProgramRun ferrow = runIn(work, bin, (build / "pipeline/Ferrow").string(), {"images/mountain.jpg"}, root.path());
+  const ProgramRun ferrow = runProgramIn(work, {FERROW_PATH, "images/mountain.jpg"}, root.path(), bin.string());
   ASSERT_EQ(ferrow.status, 0) << ferrow.output << ferrow.errors;
-  const ProgramRun tamsel = runIn(work, bin, TAMSEL_PATH, {"images/mountain.jpg", "two.txt"}, root.path());
+  const ProgramRun tamsel = runProgramIn(work, {TAMSEL_PATH, "images/mountain.jpg", "two.txt"}, root.path(), bin.string());
   ASSERT_EQ(tamsel.status, 0) << tamsel.output << tamsel.errors;
   EXPECT_EQ(tamsel.output,
             "\nSVM classifier\n\nProcessing image: mountain.jpg"

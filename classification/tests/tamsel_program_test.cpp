@@ -10,13 +10,15 @@
 #include <set>
 
 #include "classifier_files.h"
-#include "program_run.h"
+#include "testing/program_run.h"
 #include "testing/test_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace classifier_files;
+using testing_support::ProgramRun;
+using testing_support::shellQuoted;
 using testing_support::readFile;
 using testing_support::TempDir;
 using testing_support::writeFile;
@@ -77,7 +79,10 @@ class TamselRun : public testing::Test {
   // removed_.
   int run(const std::vector<std::string>& arguments = {"images/photo.jpg", "concepts.txt"}) {
     const std::set<std::string> before = files();
-    const ProgramRun result = runIn(work_.path(), tools_.path() / "bin", TAMSEL_PATH, arguments, tools_.path());
+    std::vector<std::string> words{TAMSEL_PATH};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    const ProgramRun result =
+        testing_support::runProgramIn(work_.path(), words, tools_.path(), (tools_.path() / "bin").string());
     out_ = result.output;
     err_ = result.errors;
     const std::set<std::string> after = files();
@@ -236,7 +241,7 @@ class TamselFailure : public TamselRun, public testing::WithParamInterface<Failu
 TEST_P(TamselFailure, StopsWithItsMessageAndLeavesNoResults) {
   const FailureCase& c = GetParam();
   if (c.arrange) c.arrange(*this);
-  if (predictorUninstalled_ && std::system("command -v SVMpredictfuzzy >/dev/null 2>&1") == 0)
+  if (predictorUninstalled_ && testing_support::onPath("SVMpredictfuzzy"))
     GTEST_SKIP() << "a predictor is installed on PATH";
   EXPECT_EQ(run(c.arguments.empty() ? std::vector<std::string>{"images/photo.jpg", "concepts.txt"} : c.arguments), 1);
   EXPECT_EQ(out(), c.out);

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "testing/test_files.h"
+
 namespace {
 
 using imaging::LineFeedBeforeField;
@@ -20,8 +22,9 @@ struct FieldsCase {
 };
 
 std::pair<imaging::PnmHeaderFields, std::string> read(const std::string& bytes, LineFeedBeforeField rule) {
-  std::string copy = bytes;
-  std::FILE* file = fmemopen(copy.data(), copy.size(), "rb");
+  const testing_support::TempDir dir;
+  testing_support::writeFile(dir / "header", bytes);
+  std::FILE* file = std::fopen((dir / "header").c_str(), "rb");
   imaging::PnmHeaderFields fields = imaging::readPnmHeaderFields(file, rule);
   const int next = std::getc(file);
   std::fclose(file);

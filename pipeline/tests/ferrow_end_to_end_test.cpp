@@ -8,23 +8,18 @@
 #include <sstream>
 
 #include "imaging/label_reader.h"
-#include "pipeline/tests/program_runs.h"
+#include "pipeline/tests/masks.h"
+#include "testing/program_run.h"
 #include "testing/test_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using pipeline_testing::ProgramRun;
-using pipeline_testing::runProgramIn;
+using testing_support::onPath;
+using testing_support::ProgramRun;
+using testing_support::runProgramIn;
 using testing_support::readFile;
 using testing_support::TempDir;
-
-bool onPath(const std::string& program) {
-  std::stringstream folders(std::getenv("PATH"));
-  for (std::string folder; std::getline(folders, folder, ':');)
-    if (access((fs::path(folder) / program).c_str(), X_OK) == 0) return true;
-  return false;
-}
 
 const char* const kStandInExtractor =
     "case \"$2\" in\n"
@@ -36,21 +31,21 @@ const char* const kStandInExtractor =
     "cat infiles.txt > \"$out\"\n";
 
 TEST(FerrowEndToEnd, SegmentsAPhotoAndWritesItsMasks) {
-  if (!fs::exists(pipeline_testing::zorvikPath())) GTEST_SKIP() << "Zorvik is not built";
+  if (!fs::exists(ZORVIK_PATH)) GTEST_SKIP() << "Zorvik is not built";
   if (!onPath("convert")) GTEST_SKIP() << "the image converter is not installed";
   const fs::path photo = testing_support::sharedData() / "photos/lomiri_bridge_beach.jpg";
   if (!fs::exists(photo)) GTEST_SKIP() << "no shared photos";
 
   TempDir root;
   const fs::path work = root.path() / "work";
-  const ProgramRun layout = runProgramIn(PROJECT_SOURCE_DIR "/scripts/layout", {PROJECT_BINARY_DIR, work.string()},
-                                         root.path(), "", root.path());
+  const ProgramRun layout =
+      runProgramIn(root.path(), {PROJECT_SOURCE_DIR "/scripts/layout", PROJECT_BINARY_DIR, work.string()}, root.path());
   ASSERT_EQ(layout.status, 0) << layout.errors;
-  pipeline_testing::writeScript(work / "lib/mpeg7DescriptorsExtraction", kStandInExtractor);
+  testing_support::writeScript(work / "lib/mpeg7DescriptorsExtraction", kStandInExtractor);
   fs::create_directories(work / "images/segmentationMasks");
   fs::copy_file(photo, work / "images/beach.jpg");
 
-  const ProgramRun run = runProgramIn(pipeline_testing::ferrowPath(), {"images/beach.jpg"}, work, "", root.path());
+  const ProgramRun run = runProgramIn(work, {FERROW_PATH, "images/beach.jpg"}, root.path());
   ASSERT_EQ(run.status, 0) << run.output << run.errors;
 
   const fs::path masks = work / "images/segmentationMasks";

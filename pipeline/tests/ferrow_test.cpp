@@ -5,15 +5,16 @@
 
 #include <filesystem>
 
-#include "pipeline/tests/program_runs.h"
+#include "pipeline/tests/masks.h"
+#include "testing/program_run.h"
 #include "testing/test_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using pipeline_testing::maskBytes;
-using pipeline_testing::ProgramRun;
-using pipeline_testing::writeScript;
+using testing_support::ProgramRun;
+using testing_support::writeScript;
 using testing_support::readFile;
 using testing_support::TempDir;
 using testing_support::writeFile;
@@ -61,8 +62,9 @@ class FerrowWithStandIns : public ::testing::Test {
   }
 
   ProgramRun ferrow(const std::vector<std::string>& arguments) {
-    return pipeline_testing::runProgramIn(pipeline_testing::ferrowPath(), arguments, work,
-                                          (root.path() / "bin").string(), root.path() / "scratch");
+    std::vector<std::string> words{FERROW_PATH};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    return testing_support::runProgramIn(work, words, root.path() / "scratch", (root.path() / "bin").string());
   }
 
   std::string calls() const { return readFile(record / "calls.log"); }

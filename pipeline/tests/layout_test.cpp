@@ -5,21 +5,21 @@
 
 #include <filesystem>
 
-#include "pipeline/tests/program_runs.h"
+#include "testing/program_run.h"
 #include "testing/test_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using pipeline_testing::ProgramRun;
-using pipeline_testing::writeScript;
+using testing_support::ProgramRun;
+using testing_support::writeScript;
 using testing_support::readFile;
 using testing_support::TempDir;
 using testing_support::writeFile;
 
 ProgramRun layout(const TempDir& root, const fs::path& build, const fs::path& target) {
-  return pipeline_testing::runProgramIn(PROJECT_SOURCE_DIR "/scripts/layout", {build.string(), target.string()},
-                                        root.path(), "", root.path());
+  return testing_support::runProgramIn(root.path(), {PROJECT_SOURCE_DIR "/scripts/layout", build.string(), target.string()},
+                                       root.path());
 }
 
 std::vector<std::string> namesIn(const fs::path& folder) {

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "pipeline/tests/program_runs.h"
+#include "pipeline/tests/masks.h"
 #include "testing/test_files.h"
 
 namespace {

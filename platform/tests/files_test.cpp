@@ -19,6 +19,18 @@ using testing_support::SmallDisk;
 using testing_support::TempDir;
 using testing_support::writeFile;
 
+// The second name reads as the file and goes away without taking the file.
+TEST(LinkBeside, GivesTheFileASecondNameThatCanBeRemoved) {
+  TempDir dir;
+  writeFile(dir / "photo & co.jpg", "the image");
+  std::error_code error;
+  platform::linkBeside(dir / "photo & co.jpg", dir / ".input.jpg", error);
+  ASSERT_FALSE(error) << error.message();
+  EXPECT_EQ(readFile(dir / ".input.jpg"), "the image");
+  platform::removeFile(dir / ".input.jpg");
+  EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"photo & co.jpg"});
+}
+
 TEST(MoveFile, ReplacesTheTarget) {
   TempDir dir;
   writeFile(dir / "a", "new");

@@ -1,34 +1,89 @@
 #include "platform/process.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
+#include <filesystem>
+
+#include "platform/environment.h"
+#include "platform/paths.h"
 #include "testing/test_files.h"
 
 namespace {
 
+namespace fs = std::filesystem;
 using testing_support::readFile;
 using testing_support::TempDir;
-using testing_support::writeFile;
 
-void writeScript(const std::string& path, const std::string& body) {
-  writeFile(path, "#!/bin/sh\n" + body);
-  chmod(path.c_str(), 0755);
+// Arguments a shell, or the Windows command-line split, would change: blanks,
+// quotes, shell and command-interpreter characters, an empty argument,
+// backslashes alone, before a quote and at the end.
+const std::vector<std::string> kAwkwardArguments = {
+    "two words", "it's \"quoted\"", "$HOME;`ls`|*.xml", "R&D ^caret %PATH% 100%", "", "back\\slash",
+    "\\\"lead", "trail\\", "trail\\\\", " ", "\"", "a\tb", "\"&\" ^& %%"};
+
+std::string recorded(const std::vector<std::string>& arguments) {
+  std::string text;
+  for (const std::string& argument : arguments) text += "[" + argument + "]\n";
+  return text;
 }
 
 TEST(RunProgram, PassesEveryArgumentWholeWithoutAShell) {
   TempDir dir;
   const std::string log = dir / "arguments.log";
-  writeScript(dir / "record", "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '" + log + "'\n");
-  const std::vector<std::string> arguments = {
-      dir / "record", "two words", "it's \"quoted\"", "$HOME;`ls`|*.xml", "", "back\\slash"};
+  std::vector<std::string> arguments = {RECORD_ARGUMENTS_PATH, log};
+  arguments.insert(arguments.end(), kAwkwardArguments.begin(), kAwkwardArguments.end());
   ASSERT_EQ(platform::runProgram(arguments), 0);
-  EXPECT_EQ(readFile(log), "[two words]\n[it's \"quoted\"]\n[$HOME;`ls`|*.xml]\n[]\n[back\\slash]\n");
+  EXPECT_EQ(readFile(log), recorded(kAwkwardArguments));
 }
 
-TEST(RunProgram, ReturnsTheExitStatusAndFindsProgramsOnPath) {
-  EXPECT_EQ(platform::runProgram({"sh", "-c", "exit 3"}), 3);
-  EXPECT_EQ(platform::runProgram({"true"}), 0);
+// A program whose own name holds blanks and shell characters is started too
+// (quotes only where file names may hold them).
+TEST(RunProgram, StartsAProgramWhoseNameHoldsBlanksAndShellCharacters) {
+  TempDir dir;
+#ifdef _WIN32
+  const fs::path folder = dir.path() / "R&D ^1 %x% 'q'";
+#else
+  const fs::path folder = dir.path() / "R&D ^1 %x% \"q\"";
+#endif
+  fs::create_directories(folder);
+  const fs::path program = folder / fs::path(RECORD_ARGUMENTS_PATH).filename();
+  fs::copy_file(RECORD_ARGUMENTS_PATH, program);
+  const std::string log = dir / "arguments.log";
+  ASSERT_EQ(platform::runProgram({program.string(), log, "one & two"}), 0);
+  EXPECT_EQ(readFile(log), "[one & two]\n");
+}
+
+class WithStandInsOnPath : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(bin);
+    for (const char* program : {RECORD_ARGUMENTS_PATH, EXIT_WITH_PATH})
+      fs::copy_file(program, bin / fs::path(program).filename());
+    platform::setEnvironmentVariable("PATH", bin.string() + platform::kPathListSeparator + inherited);
+  }
+  void TearDown() override { platform::setEnvironmentVariable("PATH", inherited); }
+
+  TempDir dir;
+  fs::path bin = dir.path() / "bin";
+  std::string inherited = platform::environmentVariable("PATH").value_or("");
+};
+
+TEST_F(WithStandInsOnPath, ReturnsTheExitStatusAndFindsProgramsOnPath) {
+  EXPECT_EQ(platform::runProgram({"exit_with", "3"}), 3);
+  EXPECT_EQ(platform::runProgram({"exit_with"}), 0);
+  const std::string log = dir / "arguments.log";
+  ASSERT_EQ(platform::runProgram({"record_arguments", log, "R&D ^ %PATH%"}), 0);
+  EXPECT_EQ(readFile(log), "[R&D ^ %PATH%]\n");
+}
+
+// A name without a folder is looked up on PATH and nowhere else: not in the
+// system folders that Windows' own search takes first.
+TEST_F(WithStandInsOnPath, LooksUpANameWithoutAFolderOnPathOnly) {
+  platform::setEnvironmentVariable("PATH", bin.string());
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(platform::runProgram({"hostname"}), -1);
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("could not start hostname"), std::string::npos);
+  EXPECT_EQ(platform::runProgram({"exit_with", "4"}), 4);
 }
 
 TEST(RunProgram, ReportsAProgramThatCannotBeStarted) {

@@ -7,7 +7,7 @@
 // On x86-64 the per-pixel loops are also built for AVX-512 and AVX2 and chosen at run
 // time. They are element-wise IEEE arithmetic without fused multiply-add, so
 // both builds give the same values.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(_WIN32)  // clones need ELF ifuncs
 #define REGION_SHAPE_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
 #else
 #define REGION_SHAPE_CLONES

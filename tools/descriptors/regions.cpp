@@ -4,7 +4,7 @@
 
 // On x86-64 the luminance of a row is also built for AVX2 and chosen at run
 // time; both builds do the same IEEE operations and give the same values.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(_WIN32)  // clones need ELF ifuncs
 #define REGIONS_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define REGIONS_CLONES

@@ -22,7 +22,7 @@
 #include "tools/descriptors/homogeneous_texture.h"
 #include "tools/descriptors/region_shape.h"
 #include "tools/descriptors/scalable_colour.h"
-#include "tools/descriptors/tests/program_run.h"
+#include "testing/program_run.h"
 #include "tools/descriptors/tests/scenes.h"
 #include "tools/descriptors/xml_writer.h"
 
@@ -33,7 +33,7 @@ using descriptors::Block;
 using descriptors::DescriptorKind;
 using descriptors::Region;
 using descriptors::ShapeMagnitudes;
-using descriptors_testing::runIn;
+using testing_support::runProgramIn;
 
 constexpr int kLanes = 8;
 
@@ -228,7 +228,7 @@ TEST(ExtractorOnPhotos, WritesTheFilesOfThePlainComputationsAndOfTheFormerProgra
   const fs::path shared = testing_support::sharedData();
   if (!fs::exists(shared / "photos") || !fs::exists(shared / "golden")) GTEST_SKIP() << "no shared photos";
   testing_support::TempDir root;
-  if (runIn(root.path(), {"sh", "-c", "command -v convert"}, root.path()).status != 0)
+  if (!testing_support::onPath("convert"))
     GTEST_SKIP() << "the image converter is not installed";
   const descriptors::ComputedFilterBank computedBank = descriptors::computeTextureFilterBank();
   const descriptors::TextureFilterBank plainBank(computedBank);
@@ -238,7 +238,7 @@ TEST(ExtractorOnPhotos, WritesTheFilesOfThePlainComputationsAndOfTheFormerProgra
   for (const PhotoCase& photo : kPhotos) {
     const std::string base = photo.photo;
     const fs::path ppm = work / "images" / (base + ".ppm");
-    ASSERT_EQ(runIn(work, {"convert", (shared / "photos" / (base + ".jpg")).string(), ppm.string()}, root.path())
+    ASSERT_EQ(runProgramIn(work, {"convert", (shared / "photos" / (base + ".jpg")).string(), ppm.string()}, root.path())
                   .status,
               0)
         << base;
@@ -254,8 +254,8 @@ TEST(ExtractorOnPhotos, WritesTheFilesOfThePlainComputationsAndOfTheFormerProgra
     expectTextureAloneEqualsTogether(pixels, labels, regions, base);
     for (std::size_t k = 0; k < std::size(kKinds); ++k) {
       const KindFile& kind = kKinds[k];
-      const descriptors_testing::ProgramRun run =
-          runIn(work, {EXTRACTOR_PATH, "-p", PARFILES_DIR "/" + std::string(kind.parameterFile)}, root.path());
+      const testing_support::ProgramRun run =
+          runProgramIn(work, {EXTRACTOR_PATH, "-p", PARFILES_DIR "/" + std::string(kind.parameterFile)}, root.path());
       ASSERT_EQ(run.status, 0) << base << " " << kind.parameterFile << ": " << run.output << run.errors;
       const descriptors::KindInfo& info = descriptors::kindInfo(kind.kind);
       const std::string written = testing_support::readFile(work / std::string(info.outputFile));

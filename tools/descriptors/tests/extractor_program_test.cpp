@@ -13,7 +13,7 @@
 #include "testing/small_disk.h"
 #include "testing/test_files.h"
 #include "tools/descriptors/extraction.h"
-#include "tools/descriptors/tests/program_run.h"
+#include "testing/program_run.h"
 #include "tools/descriptors/tests/scenes.h"
 #include "tools/descriptors/xml_writer.h"
 
@@ -22,13 +22,15 @@ namespace {
 namespace fs = std::filesystem;
 using descriptors::DescriptorKind;
 using descriptors::kindInfo;
+using testing_support::ProgramRun;
 using testing_support::readFile;
+using testing_support::runProgramIn;
 using testing_support::TempDir;
 using testing_support::writeFile;
 using namespace descriptors_testing;
 
 ProgramRun extract(const fs::path& directory, const std::string& parameterFile, const fs::path& scratch) {
-  return runIn(directory, {EXTRACTOR_PATH, "-p", parameterFile}, scratch);
+  return runProgramIn(directory, {EXTRACTOR_PATH, "-p", parameterFile}, scratch);
 }
 
 const std::map<DescriptorKind, std::string> kParameterFiles{
@@ -138,7 +140,7 @@ TEST(ExtractorProgram, AgreesWithTheReferenceModel) {
   WorkingDirectory dir;
   writeFile(dir.root.path() / "reference.py", kReferenceScript);
   const ProgramRun reference =
-      runIn(dir.root.path(),
+      runProgramIn(dir.root.path(),
             {"python3", "reference.py", tools.string(), (dir.work / "images/photo.ppm").string(),
              (dir.work / "images/photo.seg").string()},
             dir.root.path());
@@ -165,7 +167,7 @@ TEST(ExtractorProgram, AgreesWithTheReferenceModel) {
           << name << " region " << j;
   }
   const ProgramRun check =
-      runIn(dir.work, {"python3", (tools / "read_descriptors.py").string(), "--check", "."}, dir.root.path());
+      runProgramIn(dir.work, {"python3", (tools / "read_descriptors.py").string(), "--check", "."}, dir.root.path());
   EXPECT_EQ(check.status, 0) << check.output;
 }
 
@@ -223,8 +225,8 @@ TEST(ExtractorProgram, StopsOnBadInputWithoutWritingAFile) {
     const std::vector<std::string> arguments =
         c.arguments.empty() ? std::vector<std::string>{"-p", shape} : c.arguments;
     words.insert(words.end(), arguments.begin(), arguments.end());
-    const ProgramRun run = runIn(dir.work, words, dir.root.path());
-    EXPECT_EQ(run.status, 1) << c.name;
+    const ProgramRun run = runProgramIn(dir.work, words, dir.root.path());
+    EXPECT_EQ(run.status, 1) << c.name << ": " << run.errors;
     if (c.output.empty()) {
       EXPECT_EQ(run.output, "") << c.name;
       EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1) << c.name << ": " << run.errors;

@@ -13,21 +13,18 @@
 #include "imaging/pnm.h"
 #include "testing/test_files.h"
 #include "tools/descriptors/extraction.h"
-#include "tools/descriptors/tests/program_run.h"
+#include "testing/program_run.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using descriptors::DescriptorKind;
-using descriptors_testing::runIn;
-
-bool onPath(const std::string& program) {
-  return runIn(fs::temp_directory_path(), {"sh", "-c", "command -v " + program}, fs::temp_directory_path()).status == 0;
-}
+using testing_support::onPath;
+using testing_support::runProgramIn;
 
 TEST(FerrowWithTheExtractor, LeavesFourDescriptorFilesWithABlockPerRegion) {
-  const fs::path ferrow = PROJECT_BINARY_DIR "/pipeline/Ferrow";
-  if (!fs::exists(ferrow) || !fs::exists(PROJECT_BINARY_DIR "/segmentation/Zorvik"))
+  const fs::path ferrow = FERROW_PATH;
+  if (!fs::exists(ferrow) || !fs::exists(ZORVIK_PATH))
     GTEST_SKIP() << "Ferrow and Zorvik are not built";
   if (!onPath("convert")) GTEST_SKIP() << "the image converter is not installed";
   const fs::path photo = testing_support::sharedData() / "photos/gc_bison_grassland.jpg";
@@ -36,12 +33,12 @@ TEST(FerrowWithTheExtractor, LeavesFourDescriptorFilesWithABlockPerRegion) {
   testing_support::TempDir root;
   const fs::path work = root.path() / "work";
   ASSERT_EQ(
-      runIn(root.path(), {PROJECT_SOURCE_DIR "/scripts/layout", PROJECT_BINARY_DIR, work.string()}, root.path()).status,
+      runProgramIn(root.path(), {PROJECT_SOURCE_DIR "/scripts/layout", PROJECT_BINARY_DIR, work.string()}, root.path()).status,
       0)
       << testing_support::readFile(root.path() / "stderr");
   fs::create_directories(work / "images/segmentationMasks");
   fs::copy_file(photo, work / "images/bison.jpg");
-  ASSERT_EQ(runIn(work, {ferrow.string(), "images/bison.jpg"}, root.path()).status, 0)
+  ASSERT_EQ(runProgramIn(work, {ferrow.string(), "images/bison.jpg"}, root.path()).status, 0)
       << testing_support::readFile(root.path() / "stdout") << testing_support::readFile(root.path() / "stderr");
 
   // The pixels and labels the extractor saw, to compute what it should have written.

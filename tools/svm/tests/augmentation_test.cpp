@@ -13,6 +13,7 @@
 
 #include "imaging/pnm.h"
 #include "platform/process.h"
+#include "testing/program_run.h"
 #include "testing/test_files.h"
 #include "tools/svm/concept_training.h"
 #include "tools/svm/photo_collection.h"
@@ -87,6 +88,7 @@ class InFolder {
 };
 
 TEST(MirroredPhotoTest, TheConvertedCopyHoldsThePixelsUnderTheMirroredPoints) {
+  if (!testing_support::onPath("convert")) GTEST_SKIP() << "the image converter is not installed";
   TempDir dir;
   // A 7 x 3 photo in which every pixel has its own colour.
   const int width = 7;

@@ -5,13 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "platform/failure.h"
+#include "testing/program_run.h"
 #include "testing/test_files.h"
 #include "tools/svm/group_scaling.h"
 #include "tools/svm/model_check.h"
@@ -52,11 +51,9 @@ ModelRun predictWith(const std::string& model) {
   writeFile(modelPath, model);
   svm_tools::writeGroupScaling(svm_tools::scalingPathFor(modelPath), svm_tools::GroupScaling{});
   writeFile(dir / "test.txt", "+1 1:0.5 2:0.4\n+1 1:-0.5 433:0.1\n");
-  const std::string command = std::string("'") + PREDICTOR_PATH + "' '" + (dir / "test.txt") + "' '" + modelPath +
-                              "' '" + (dir / "output.txt") + "' >'" + (dir / "stdout") + "' 2>'" + (dir / "stderr") + "'";
-  const int status = std::system(command.c_str());
-  return ModelRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(dir / "stdout"), readFile(dir / "stderr"),
-                  std::filesystem::exists(dir / "output.txt")};
+  const testing_support::ProgramRun run =
+      testing_support::runProgramIn(dir.path(), {PREDICTOR_PATH, dir / "test.txt", modelPath, dir / "output.txt"}, dir.path());
+  return ModelRun{run.status, run.output, run.errors, std::filesystem::exists(dir / "output.txt")};
 }
 
 // The valid model with the first `from` replaced by `to`.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "testing/small_disk.h"
+#include "testing/program_run.h"
 #include "testing/test_files.h"
 #include "tools/svm/concept_svm.h"
 #include "tools/svm/group_scaling.h"
@@ -60,11 +61,10 @@ struct RunResult {
 };
 
 RunResult runPredictor(const TempDir& dir, const std::vector<std::string>& arguments) {
-  std::string command = std::string("'") + PREDICTOR_PATH + "'";
-  for (const std::string& argument : arguments) command += " '" + argument + "'";
-  command += " >'" + (dir / "stdout") + "' 2>'" + (dir / "stderr") + "'";
-  const int status = std::system(command.c_str());
-  return RunResult{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(dir / "stdout"), readFile(dir / "stderr")};
+  std::vector<std::string> words{PREDICTOR_PATH};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  const testing_support::ProgramRun run = testing_support::runProgramIn(dir.path(), words, dir.path());
+  return RunResult{run.status, run.output, run.errors};
 }
 
 std::vector<double> readConfidences(const std::string& path) {

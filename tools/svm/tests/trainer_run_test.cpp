@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "classification/concept_list.h"
+#include "testing/program_run.h"
 #include "testing/test_files.h"
 #include "tools/svm/concept_svm.h"
 #include "tools/svm/group_scaling.h"
@@ -53,27 +54,32 @@ std::string pointFile() {
   return result;
 }
 
-int run(const std::string& command) {
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+// Runs the trainer in `dir` with `arguments`.
+testing_support::ProgramRun train(const TempDir& dir, const std::vector<std::string>& arguments) {
+  std::vector<std::string> words{TRAINER_PATH};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  return testing_support::runProgramIn(dir.path(), words, dir.path());
 }
 
 TEST(TrainerRunTest, TrainsModelsFromPhotosAndReusesFerrowsResults) {
   if (!std::filesystem::exists(sharedData() / "labels/points.tsv")) GTEST_SKIP() << "no shared photos";
   TempDir dir;
   const std::string work = dir / "work";
-  ASSERT_EQ(run("bash '" PROJECT_SOURCE_DIR "/scripts/layout' '" PROJECT_BINARY_DIR "' '" + work + "' 2>/dev/null"), 0);
+  ASSERT_EQ(testing_support::runProgramIn(dir.path(), {"bash", PROJECT_SOURCE_DIR "/scripts/layout", PROJECT_BINARY_DIR, work},
+                                          dir.path())
+                .status,
+            0);
   testing_support::writeFile(dir / "points.tsv", pointFile());
 
-  const std::string command = std::string("'") + TRAINER_PATH + "' '" + (dir / "points.tsv") + "' '" +
-                              (sharedData() / "photos").string() + "' '" + work + "' --folds 2 --ferrow '" +
-                              FERROW_PATH + "' >'" + (dir / "out") + "' 2>'" + (dir / "err") + "'";
-  ASSERT_EQ(run(command), 0) << readFile(dir / "err");
-  const std::string progress = readFile(dir / "err");
+  const std::vector<std::string> arguments{dir / "points.tsv", (sharedData() / "photos").string(), work, "--folds", "2",
+                                           "--ferrow", FERROW_PATH};
+  const testing_support::ProgramRun first = train(dir, arguments);
+  ASSERT_EQ(first.status, 0) << first.errors;
+  const std::string progress = first.errors;
   EXPECT_EQ(countOf(progress, ": prepared,"), 5) << progress;
   EXPECT_GE(countOf(progress, "gc_colosseum.jpg region"), 1) << progress;
   EXPECT_NE(progress.find("left out: its points disagree (building"), std::string::npos) << progress;
-  const std::string table = readFile(dir / "out");
+  const std::string table = first.output;
   EXPECT_NE(table.find("overall top-1 accuracy"), std::string::npos) << table;
 
   // The concept list names exactly the concepts of labelled regions; each
@@ -88,25 +94,26 @@ TEST(TrainerRunTest, TrainsModelsFromPhotosAndReusesFerrowsResults) {
     EXPECT_NE(table.find(name), std::string::npos) << table;
   }
 
-  ASSERT_EQ(run(command), 0) << readFile(dir / "err");
-  EXPECT_EQ(countOf(readFile(dir / "err"), ": reused,"), 5);
-  EXPECT_EQ(readFile(dir / "out"), table);
+  const testing_support::ProgramRun second = train(dir, arguments);
+  ASSERT_EQ(second.status, 0) << second.errors;
+  EXPECT_EQ(countOf(second.errors, ": reused,"), 5);
+  EXPECT_EQ(second.output, table);
 
   // With both augmentations every photo gets three copies, prepared once
   // beside the photo's own results; the table counts their regions and
   // gives the nested figure.
-  const std::string augmented =
-      std::string("'") + TRAINER_PATH + "' '" + (dir / "points.tsv") + "' '" + (sharedData() / "photos").string() +
-      "' '" + work + "' --folds 2 --deals 1 --costs 1 --gammas 1 --shares 4:1:1:1 --nested --mirror --region-limits 6 " +
-      "--ferrow '" + FERROW_PATH + "' >'" + (dir / "out") + "' 2>'" + (dir / "err") + "'";
-  ASSERT_EQ(run(augmented), 0) << readFile(dir / "err");
-  const std::string copies = readFile(dir / "err");
+  const testing_support::ProgramRun augmented =
+      train(dir, {dir / "points.tsv", (sharedData() / "photos").string(), work, "--folds", "2", "--deals", "1", "--costs",
+                  "1", "--gammas", "1", "--shares", "4:1:1:1", "--nested", "--mirror", "--region-limits", "6", "--ferrow",
+                  FERROW_PATH});
+  ASSERT_EQ(augmented.status, 0) << augmented.errors;
+  const std::string copies = augmented.errors;
   EXPECT_EQ(countOf(copies, ": reused,"), 5) << copies;
   for (const char* copy : {"  mirrored-gc_chambord.png: prepared,", "  limit6-gc_chambord.jpg: prepared,",
                            "  limit6-mirrored-gc_chambord.png: prepared,"}) {
     EXPECT_EQ(countOf(copies, copy), 1) << copies;
   }
-  const std::string augmentedTable = readFile(dir / "out");
+  const std::string augmentedTable = augmented.output;
   EXPECT_NE(augmentedTable.find("augmented copies (mirrored, region limit 6): 15 used"), std::string::npos)
       << augmentedTable;
   EXPECT_NE(augmentedTable.find("nested cross-validation"), std::string::npos) << augmentedTable;
@@ -118,15 +125,14 @@ TEST(TrainerRunTest, SkipsAMissingPhotoAndStopsWhenFerrowCannotStart) {
   testing_support::writeFile(dir / "points.tsv", "nosuch.jpg\t1\t1\tsky\nthere.jpg\t1\t1\tsky\n");
   testing_support::writeFile(dir / "there.jpg", "not really a photo");
   std::filesystem::create_directory(dir / "work");
-  const std::string command = std::string("'") + TRAINER_PATH + "' '" + (dir / "points.tsv") + "' '" + dir.path().string() +
-                              "' '" + (dir / "work") + "' --ferrow '" + (dir / "no-ferrow") + "' >'" + (dir / "out") +
-                              "' 2>'" + (dir / "err") + "'";
-  EXPECT_EQ(run(command), 1);
-  const std::string error = readFile(dir / "err");
+  const testing_support::ProgramRun run =
+      train(dir, {dir / "points.tsv", dir.path().string(), dir / "work", "--ferrow", dir / "no-ferrow"});
+  EXPECT_EQ(run.status, 1);
+  const std::string error = run.errors;
   EXPECT_NE(error.find("[1/2] nosuch.jpg: skipped: cannot copy the photo"), std::string::npos) << error;
   EXPECT_NE(error.find("cannot start " + (dir / "no-ferrow") + "\n"), std::string::npos) << error;
   EXPECT_EQ(error.find("[2/2]"), std::string::npos) << error;
-  EXPECT_EQ(readFile(dir / "out"), "");
+  EXPECT_EQ(run.output, "");
 }
 
 }  // namespace
