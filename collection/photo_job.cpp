@@ -244,7 +244,6 @@ PhotoRecord annotatePhoto(const ChainSettings& settings, const fs::path& slot, c
     return record;
   } catch (const JobFailure& failure) {
     record.message = failure.what();
-
   } catch (const platform::Failure& failure) {
     record.message = lastLine(failure.what());
   } catch (const std::exception& failure) {
