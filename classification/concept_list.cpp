@@ -4,6 +4,7 @@
 #include <iterator>
 #include <string>
 
+#include "formats/exchanged_formats.h"
 #include "platform/failure.h"
 #include "platform/text.h"
 
@@ -52,7 +53,9 @@ std::string valueOf(const std::string& item) {
 
 }  // namespace
 
-std::string conceptListPath(const std::string& listName) { return "./conf//" + listName; }
+std::string conceptListPath(const std::string& listName) {
+  return "./" + std::string(formats::kConfigurationFolder) + "//" + listName;
+}
 
 std::vector<std::string> readConceptList(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

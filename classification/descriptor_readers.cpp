@@ -108,30 +108,11 @@ void readRowBlock(DescriptorStream& in, int n, std::vector<double>& values) {
   in.skipTo('>');
 }
 
-const char* suffixOf(DescriptorKind kind) {
-  switch (kind) {
-    case DescriptorKind::HomogeneousTexture: return ".HT.xml";
-    case DescriptorKind::EdgeHistogram: return ".EH.xml";
-    case DescriptorKind::RegionShape: return ".RS.xml";
-    case DescriptorKind::ScalableColour: return ".SC.xml";
-  }
-  return "";
-}
-
 }  // namespace
 
-int valuesPerBlock(DescriptorKind kind) {
-  switch (kind) {
-    case DescriptorKind::HomogeneousTexture: return 62;
-    case DescriptorKind::EdgeHistogram: return 80;
-    case DescriptorKind::RegionShape: return 35;
-    case DescriptorKind::ScalableColour: return 256;
-  }
-  return 0;
-}
-
 std::string descriptorPath(const std::string& imageName, DescriptorKind kind) {
-  return "./descriptors/" + imageName + suffixOf(kind);
+  return "./" + std::string(formats::kDescriptorFolder) + "/" + imageName +
+         std::string(formats::descriptorFormat(kind).suffix);
 }
 
 std::vector<double> readDescriptorFile(const std::string& path, DescriptorKind kind) {
@@ -142,27 +123,14 @@ std::vector<double> readDescriptorFile(const std::string& path, DescriptorKind k
     if (kind == DescriptorKind::HomogeneousTexture) {
       readTextureBlock(in, values);
     } else {
-      readRowBlock(in, valuesPerBlock(kind), values);
+      readRowBlock(in, formats::descriptorFormat(kind).values, values);
     }
   }
   return values;
 }
 
-std::vector<double> readHT(const std::string& imageName) {
-  return readDescriptorFile(descriptorPath(imageName, DescriptorKind::HomogeneousTexture),
-                            DescriptorKind::HomogeneousTexture);
-}
-
-std::vector<double> readEH(const std::string& imageName) {
-  return readDescriptorFile(descriptorPath(imageName, DescriptorKind::EdgeHistogram), DescriptorKind::EdgeHistogram);
-}
-
-std::vector<double> readRS(const std::string& imageName) {
-  return readDescriptorFile(descriptorPath(imageName, DescriptorKind::RegionShape), DescriptorKind::RegionShape);
-}
-
-std::vector<double> readSC(const std::string& imageName) {
-  return readDescriptorFile(descriptorPath(imageName, DescriptorKind::ScalableColour), DescriptorKind::ScalableColour);
+std::vector<double> readDescriptors(const std::string& imageName, DescriptorKind kind) {
+  return readDescriptorFile(descriptorPath(imageName, kind), kind);
 }
 
 }  // namespace classification

@@ -7,14 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "formats/exchanged_formats.h"
+
 namespace classification {
 
-enum class DescriptorKind { HomogeneousTexture, EdgeHistogram, RegionShape, ScalableColour };
+using formats::DescriptorKind;
 
-// Values of one region in a file of this kind: 62, 80, 35 or 256.
-int valuesPerBlock(DescriptorKind kind);
-
-// "./descriptors/" + image name + ".HT.xml" / ".EH.xml" / ".RS.xml" / ".SC.xml".
+// "./descriptors/" + image name + the kind's suffix (".HT.xml", ...).
 std::string descriptorPath(const std::string& imageName, DescriptorKind kind);
 
 // Every value of every block of the file, unscaled, block after block. Stops
@@ -23,10 +22,7 @@ std::string descriptorPath(const std::string& imageName, DescriptorKind kind);
 // characters, or a number that does not fit a 32-bit integer.
 std::vector<double> readDescriptorFile(const std::string& path, DescriptorKind kind);
 
-// The readers for one image: the file of their kind under ./descriptors/.
-std::vector<double> readHT(const std::string& imageName);
-std::vector<double> readEH(const std::string& imageName);
-std::vector<double> readRS(const std::string& imageName);
-std::vector<double> readSC(const std::string& imageName);
+// The file of the kind for one image: readDescriptorFile(descriptorPath(...)).
+std::vector<double> readDescriptors(const std::string& imageName, DescriptorKind kind);
 
 }  // namespace classification

@@ -1,22 +1,27 @@
 #include "classification/results_writer.h"
 
-#include "classification/test_data.h"
+#include "classification/predictor_input.h"
+#include "formats/exchanged_formats.h"
+#include "platform/replacing_file.h"
 
 namespace classification {
 
 std::string resultsPath(const std::string& imageName) {
-  return "./output//classification-results." + imageName + ".ORM.xml";
+  return "./" + std::string(formats::kResultsFolder) + "//" + std::string(formats::kResultsPrefix) + imageName +
+         std::string(formats::kResultsExtension);
 }
 
-std::string escapeXml(const std::string& text) {
+std::string escapeXml(const std::string& text, Escaping escaping) {
+  const bool attribute = escaping == Escaping::Attribute;
   std::string escaped;
   escaped.reserve(text.size());
   for (char c : text) {
-    switch (c) {
-      case '&': escaped += "&amp;"; break;
-      case '<': escaped += "&lt;"; break;
-      default: escaped += c;
-    }
+    if (c == '&') escaped += "&amp;";
+    else if (c == '<') escaped += "&lt;";
+    else if (attribute && c == '>') escaped += "&gt;";
+    else if (attribute && c == '"') escaped += "&quot;";
+    else if (attribute && c == '\'') escaped += "&#39;";
+    else escaped += c;
   }
   return escaped;
 }
@@ -33,6 +38,12 @@ std::string resultsDocument(const std::vector<std::string>& conceptNames, const 
   }
   text += "</ImageAnnotation>\n";
   return text;
+}
+
+void writeResults(const std::string& imageName, const std::vector<std::string>& conceptNames,
+                  const ConfidenceTable& confidences) {
+  platform::replaceFile(resultsPath(imageName), resultsDocument(conceptNames, confidences),
+                        platform::WriteReport::CannotWrite, platform::WriteMode::Text);
 }
 
 }  // namespace classification

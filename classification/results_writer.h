@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "classification/region_set.h"
+#include "classification/confidences.h"
 
 namespace classification {
 
@@ -15,9 +15,23 @@ std::string resultsPath(const std::string& imageName);
 // The whole text of the results file.
 std::string resultsDocument(const std::vector<std::string>& conceptNames, const ConfidenceTable& confidences);
 
-// & and < replaced by their XML entities: the two characters that cannot
-// stand in element text. Everything else, quotes and apostrophes included,
-// is kept, so a name that is valid text already is written unchanged.
-std::string escapeXml(const std::string& text);
+// Writes the results file of the image, replacing it when it exists, once
+// the new one is complete. Stops the run with "cannot write!!!!!!!!!!!!!!"
+// when the file cannot be written whole.
+void writeResults(const std::string& imageName, const std::vector<std::string>& conceptNames,
+                  const ConfidenceTable& confidences);
+
+// How much of a text is replaced by entities.
+enum class Escaping {
+  // & and <: the two characters that cannot stand in element text. Quotes
+  // and apostrophes are kept, so a name that is valid text already is
+  // written unchanged (the results file).
+  ElementText,
+  // & < > " and ': text that may also stand in a quoted attribute (the
+  // collection's report page).
+  Attribute,
+};
+
+std::string escapeXml(const std::string& text, Escaping escaping = Escaping::ElementText);
 
 }  // namespace classification

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "classification/concept_list.h"
-#include "classification/region_set.h"
+#include "classification/confidences.h"
+#include "classification/region_features.h"
 #include "classification/results_writer.h"
 #include "platform/failure.h"
 #include "platform/files.h"
@@ -28,11 +29,11 @@ int main(int argc, char** argv) {
     const std::vector<std::string> conceptNames =
         classification::readConceptList(classification::conceptListPath(argv[2]));
 
-    classification::RegionSet regions(image.fileName, image.directory);
-    regions.loadLabelFile();
-    regions.createRegions();
-    regions.loadDescriptors();
-    regions.classifyRegions(conceptNames);
+    const std::string labelFile = classification::labelFilePath(image.fileName, image.directory);
+    const classification::FeatureTable features =
+        classification::readFeatureTable(image.fileName, classification::readRegionCount(labelFile), labelFile);
+    const classification::ConfidenceTable confidences = classification::predictConfidences(features, conceptNames);
+    classification::writeResults(image.fileName, conceptNames, confidences);
 
     std::printf("\nClassification procedure is finished");
     std::printf("\nResults are saved in folder \\output\n\n");

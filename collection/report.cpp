@@ -9,6 +9,7 @@
 #include <regex>
 #include <sstream>
 
+#include "classification/results_writer.h"
 #include "collection/csv.h"
 #include "collection/overlay.h"
 #include "collection/run.h"
@@ -24,19 +25,7 @@ namespace {
 // Text and attribute values of the page: quotes too, since concept lists sit
 // in double-quoted attributes.
 std::string escapeHtml(const std::string& text) {
-  std::string escaped;
-  escaped.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&': escaped += "&amp;"; break;
-      case '<': escaped += "&lt;"; break;
-      case '>': escaped += "&gt;"; break;
-      case '"': escaped += "&quot;"; break;
-      case '\'': escaped += "&#39;"; break;
-      default: escaped += c;
-    }
-  }
-  return escaped;
+  return classification::escapeXml(text, classification::Escaping::Attribute);
 }
 
 std::string fixed(double value, int digits) {

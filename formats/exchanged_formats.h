@@ -74,6 +74,19 @@ inline constexpr std::string_view kMaskExtension = ".pgm";
 inline constexpr std::string_view kTestDataFile = "testDataFile.txt";
 inline constexpr std::string_view kPredictionFile = "output.txt";
 
+// What the trainer leaves for Tamsel in the configuration folder: the
+// concept list "conf/<list name>" and one model per concept,
+// "conf/SVMtrainingModels/trainingModels_<concept>.txt".
+inline constexpr std::string_view kConfigurationFolder = "conf";
+inline constexpr std::string_view kModelFolder = "SVMtrainingModels";
+inline constexpr std::string_view kModelPrefix = "trainingModels_";
+inline constexpr std::string_view kModelExtension = ".txt";
+
+// Tamsel's results: "output/classification-results.<file name>.ORM.xml".
+inline constexpr std::string_view kResultsFolder = "output";
+inline constexpr std::string_view kResultsPrefix = "classification-results.";
+inline constexpr std::string_view kResultsExtension = ".ORM.xml";
+
 namespace detail {
 constexpr bool featuresFollowEachOther() {
   int next = 0;

@@ -1,12 +1,13 @@
 // The classifier's reading of the predictor's "output.txt". A stand-in
-// predictor on PATH copies the input to output.txt; the region set of a
-// four-region label file then classifies for one concept.
+// predictor on PATH copies the input to output.txt; the regions of a
+// four-region label file are then classified for one concept.
 
 #include <sys/stat.h>
 
 #include <cstdlib>
 
-#include "classification/region_set.h"
+#include "classification/confidences.h"
+#include "classification/results_writer.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -25,10 +26,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzzing::writeScratchFile("answer.txt", fuzzing::asText(data, size));
   fuzzing::readOrRefuse([&] {
-    classification::RegionSet set("photo.jpg", "");
-    set.loadLabelFile();
-    set.createRegions();
-    set.classifyRegions({"concept"});
+    const int regions = classification::readRegionCount(classification::labelFilePath("photo.jpg", ""));
+    const std::vector<std::string> concepts{"concept"};
+    const classification::ConfidenceTable confidences =
+        classification::predictConfidences(classification::FeatureTable(static_cast<std::size_t>(regions)), concepts);
+    classification::writeResults("photo.jpg", concepts, confidences);
   });
   return 0;
 }

@@ -1,9 +1,9 @@
-// The region set's loading: the label file, then the four descriptor files
-// filling one record per region. The input holds the five files in that
+// The reading of a feature table: the label file, then the four descriptor
+// files filling one row per region. The input holds the five files in that
 // order (label, HT, EH, RS, SC), separated by lines "=====".
 
 #include "classification/descriptor_readers.h"
-#include "classification/region_set.h"
+#include "classification/region_features.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -24,10 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzing::writeScratchFile(classification::descriptorPath(imageName, kinds[k]), parts[k + 1]);
 
   fuzzing::readOrRefuse([&] {
-    classification::RegionSet set(imageName, "");
-    set.loadLabelFile();
-    set.createRegions();
-    set.loadDescriptors();
+    const std::string labelFile = classification::labelFilePath(imageName, "");
+    classification::readFeatureTable(imageName, classification::readRegionCount(labelFile), labelFile);
   });
   return 0;
 }

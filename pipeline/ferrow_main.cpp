@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/exchanged_formats.h"
 #include "imaging/label_reader.h"
 #include "imaging/pnm.h"
 #include "pipeline/region_masks.h"
@@ -34,32 +35,21 @@ const std::string kSegmenter = std::string("lib") + kSeparator + platform::execu
 const std::string kExtractor = std::string("lib") + kSeparator + "mpeg7DescriptorsExtraction";
 
 const std::string kListFile = "infiles.txt";
-const std::string kDescriptorFolder = "./descriptors";
+const std::string kDescriptorFolder = "./" + std::string(formats::kDescriptorFolder);
 
-// The extractor's runs in order: the parameter file and what it writes.
-struct ExtractorRun {
-  const char* parameterFile;
-  const char* output;
-};
-constexpr ExtractorRun kExtractorRuns[] = {
-    {"./lib/Parfiles/RegionShape.par", "RegionShape.xml"},
-    {"./lib/Parfiles/ScalColor.par", "ScalableColorReg.xml"},
-    {"./lib/Parfiles/HomogeneousTexture.par", "HomoTexture.xml"},
-    {"./lib/Parfiles/EdgeHistogram.par", "EdgeHistogram.xml"},
-};
-
-// The suffix each output gets behind the image's file name. The renames
-// happen in this order.
-struct DescriptorFile {
-  const char* extractorOutput;
-  const char* suffix;
-};
-constexpr DescriptorFile kDescriptorFiles[] = {
-    {"HomoTexture.xml", ".HT.xml"},
-    {"ScalableColorReg.xml", ".SC.xml"},
-    {"EdgeHistogram.xml", ".EH.xml"},
-    {"RegionShape.xml", ".RS.xml"},
-};
+// The extractor runs once per kind, in the extraction order, each run
+// selected by the kind's parameter file and writing the kind's output; the
+// outputs are then renamed and filed in the filing order.
+std::string parameterFile(formats::DescriptorKind kind) {
+  return std::string(formats::descriptorFormat(kind).parameterFile);
+}
+std::string extractorOutput(formats::DescriptorKind kind) {
+  return std::string(formats::descriptorFormat(kind).extractorOutput);
+}
+// The name an output gets behind the image's file name.
+std::string descriptorFileName(const ImageArgument& image, formats::DescriptorKind kind) {
+  return image.fileName + std::string(formats::descriptorFormat(kind).suffix);
+}
 
 [[noreturn]] void stepFailed(const std::string& step, const std::string& detail) {
   platform::failStderrLine("Ferrow: " + step + ": " + detail);
@@ -76,9 +66,12 @@ std::string inImageFolder(const ImageArgument& image, const std::string& name) {
   return image.directory + kSeparator + name;
 }
 std::string ppmPath(const ImageArgument& image) { return inImageFolder(image, image.baseName + ".ppm"); }
-std::string labelPath(const ImageArgument& image) { return inImageFolder(image, image.baseName + ".seg"); }
+std::string labelFileName(const ImageArgument& image) {
+  return image.baseName + std::string(formats::kLabelFileExtension);
+}
+std::string labelPath(const ImageArgument& image) { return inImageFolder(image, labelFileName(image)); }
 std::string maskFolder(const ImageArgument& image) {
-  return image.directory + kSeparator + "segmentationMasks" + kSeparator;
+  return image.directory + kSeparator + std::string(formats::kMaskFolder) + kSeparator;
 }
 
 // Accepts only "<folder><separator><name>.<extension>" with a single
@@ -126,9 +119,9 @@ class WorkingFiles {
     names_.push_back(kListFile);
     names_.push_back(converterInput(image));
     names_.push_back(converterOutput(image));
-    for (const DescriptorFile& descriptor : kDescriptorFiles) {
-      names_.push_back(descriptor.extractorOutput);
-      names_.push_back(image.fileName + descriptor.suffix);
+    for (const formats::DescriptorKind kind : formats::kFilingOrder) {
+      names_.push_back(extractorOutput(kind));
+      names_.push_back(descriptorFileName(image, kind));
     }
   }
   ~WorkingFiles() {
@@ -144,8 +137,8 @@ class WorkingFiles {
 };
 
 bool isOwnMask(const std::string& name, const std::string& fileName) {
-  const std::string prefix = "RegionMask." + fileName + ".";
-  const std::string suffix = ".pgm";
+  const std::string prefix = std::string(formats::kMaskPrefix) + fileName + ".";
+  const std::string suffix(formats::kMaskExtension);
   if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
       name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
     return false;
@@ -162,14 +155,14 @@ void removeEarlierProducts(const ImageArgument& image, const WorkingFiles& worki
   try {
     if (ppmPath(image) != photo) platform::removeFileIfPresent(ppmPath(image));
     if (labelPath(image) != photo) platform::removeFileIfPresent(labelPath(image));
-    platform::removeFileIfPresent(maskFolder(image) + image.baseName + ".seg");
+    platform::removeFileIfPresent(maskFolder(image) + labelFileName(image));
     std::error_code error;
     for (fs::directory_iterator entry(maskFolder(image), error), end; !error && entry != end; entry.increment(error)) {
       if (isOwnMask(entry->path().filename().string(), image.fileName))
         platform::removeFileIfPresent(entry->path().string());
     }
-    for (const DescriptorFile& descriptor : kDescriptorFiles)
-      platform::removeFileIfPresent(kDescriptorFolder + "/" + image.fileName + descriptor.suffix);
+    for (const formats::DescriptorKind kind : formats::kFilingOrder)
+      platform::removeFileIfPresent(kDescriptorFolder + "/" + descriptorFileName(image, kind));
     for (const std::string& name : working.names()) platform::removeFileIfPresent(name);
   } catch (const platform::Failure& failure) {
     stepFailed("clearing what an earlier run left", problemOf(failure));
@@ -228,20 +221,21 @@ void writeListFile(const ImageArgument& image) {
 }
 
 void extractDescriptors() {
-  for (const ExtractorRun& run : kExtractorRuns) {
-    platform::runProgram({kExtractor, "-p", run.parameterFile});
+  for (const formats::DescriptorKind kind : formats::kExtractionOrder) {
+    platform::runProgram({kExtractor, "-p", parameterFile(kind)});
     std::error_code error;
-    if (!fs::is_regular_file(run.output, error))
-      stepFailed("extracting descriptors", kExtractor + " -p " + run.parameterFile + " made no " + run.output);
+    if (!fs::is_regular_file(extractorOutput(kind), error))
+      stepFailed("extracting descriptors",
+                 kExtractor + " -p " + parameterFile(kind) + " made no " + extractorOutput(kind));
   }
 }
 
 void fileDescriptors(const ImageArgument& image) {
   try {
-    for (const DescriptorFile& descriptor : kDescriptorFiles)
-      platform::moveFile(descriptor.extractorOutput, image.fileName + descriptor.suffix);
-    for (const DescriptorFile& descriptor : kDescriptorFiles)
-      platform::moveFileInto(image.fileName + descriptor.suffix, kDescriptorFolder);
+    for (const formats::DescriptorKind kind : formats::kFilingOrder)
+      platform::moveFile(extractorOutput(kind), descriptorFileName(image, kind));
+    for (const formats::DescriptorKind kind : formats::kFilingOrder)
+      platform::moveFileInto(descriptorFileName(image, kind), kDescriptorFolder);
   } catch (const platform::Failure& failure) {
     stepFailed("filing the descriptor files", problemOf(failure));
   }

@@ -1,12 +1,11 @@
 #include "segmentation/run_driver.h"
 
 #include <algorithm>
-#include <climits>
-#include <cstdlib>
 #include <ctime>
 #include <utility>
 
 #include "platform/failure.h"
+#include "platform/text.h"
 #include "imaging/pnm.h"
 #include "segmentation/block_reduction.h"
 #include "segmentation/boundary_refinement.h"
@@ -14,16 +13,6 @@
 #include "segmentation/lab_conversion.h"
 
 namespace segmentation {
-namespace {
-
-// atoi's reading without its undefined overflow: leading blanks, a sign,
-// digits; anything else ends the number. Values beyond int saturate.
-int readInteger(const char* text) {
-  const long value = std::strtol(text, nullptr, 10);
-  return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
-}
-
-}  // namespace
 
 std::string usageText(const std::string& program) {
   return "Usage : \n\n" + program +
@@ -39,12 +28,12 @@ RunSettings parseCommandLine(int argc, const char* const* argv) {
   settings.inputDirectory = argv[1];
   settings.outputDirectory = argv[2];
   settings.imageName = argv[3];
-  settings.reductionFactor = readInteger(argv[4]);
-  settings.ldc = readInteger(argv[5]);
-  const int texture = readInteger(argv[6]);
-  const int refine = readInteger(argv[7]);
-  settings.margin = readInteger(argv[8]);
-  settings.maxAreaNum = readInteger(argv[9]);
+  settings.reductionFactor = platform::leadingInteger(argv[4]);
+  settings.ldc = platform::leadingInteger(argv[5]);
+  const int texture = platform::leadingInteger(argv[6]);
+  const int refine = platform::leadingInteger(argv[7]);
+  settings.margin = platform::leadingInteger(argv[8]);
+  settings.maxAreaNum = platform::leadingInteger(argv[9]);
   settings.texture = texture == 1;
   settings.refine = refine == 1;
   // A negative margin or fewer than one region cannot be run; they get the

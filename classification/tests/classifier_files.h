@@ -15,12 +15,12 @@
 
 namespace classifier_files {
 
-using classification::DescriptorKind;
+using formats::DescriptorKind;
 using Block = std::vector<std::string>;  // the number texts of one region
 
 // A block of n copies of one number text.
 inline Block uniform(DescriptorKind kind, const std::string& number) {
-  return Block(static_cast<std::size_t>(classification::valuesPerBlock(kind)), number);
+  return Block(static_cast<std::size_t>(formats::descriptorFormat(kind).values), number);
 }
 
 inline std::string joined(const Block& numbers, std::size_t from, std::size_t count) {
@@ -50,9 +50,6 @@ inline std::string descriptorXml(DescriptorKind kind, const std::vector<Block>& 
   }
   return text + "</RegionCollection>\n</Description>\n</Mpeg7>\n";
 }
-
-inline constexpr DescriptorKind kAllKinds[] = {DescriptorKind::HomogeneousTexture, DescriptorKind::EdgeHistogram,
-                                               DescriptorKind::RegionShape, DescriptorKind::ScalableColour};
 
 // A test name made of a case's description.
 template <typename Case>

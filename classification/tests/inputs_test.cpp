@@ -7,8 +7,8 @@
 
 #include "classification/concept_list.h"
 #include "classification/descriptor_readers.h"
-#include "classification/region_set.h"
-#include "classification/test_data.h"
+#include "classification/predictor_input.h"
+#include "classification/region_features.h"
 #include "classifier_files.h"
 #include "platform/failure.h"
 #include "testing/test_files.h"
@@ -16,7 +16,6 @@
 namespace {
 
 using classification::DescriptorKind;
-using classification::RegionSet;
 using namespace classifier_files;
 using testing_support::TempDir;
 using testing_support::writeFile;
@@ -95,11 +94,8 @@ TEST_P(LabelCount, IsTheLargestValuePlusOne) {
   TempDir dir;
   std::filesystem::create_directory(dir / "segmentationMasks");
   writeFile(dir / "segmentationMasks/photo.seg", GetParam().file);
-  RegionSet set("photo.jpg", dir.path().string() + "/");
-  set.loadLabelFile();
-  EXPECT_EQ(set.regionCount(), GetParam().regions);
-  set.createRegions();
-  EXPECT_EQ(set.regions().size(), static_cast<std::size_t>(GetParam().regions));
+  EXPECT_EQ(classification::readRegionCount(classification::labelFilePath("photo.jpg", dir.path().string() + "/")),
+            GetParam().regions);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, LabelCount,
@@ -110,8 +106,8 @@ INSTANTIATE_TEST_SUITE_P(Values, LabelCount,
                          caseName<CountCase>);
 
 TEST(LabelFile, PathUsesTheNameUpToItsFirstDot) {
-  EXPECT_EQ(RegionSet("a.b.jpg", "images/").labelFilePath(), "images/segmentationMasks/a.seg");
-  EXPECT_EQ(RegionSet("photo1.jpg", "").labelFilePath(), "segmentationMasks/photo1.seg");
+  EXPECT_EQ(classification::labelFilePath("a.b.jpg", "images/"), "images/segmentationMasks/a.seg");
+  EXPECT_EQ(classification::labelFilePath("photo1.jpg", ""), "segmentationMasks/photo1.seg");
 }
 
 // ---------------------------------------------------------- descriptor readers
@@ -197,13 +193,10 @@ class Descriptors : public testing::Test {
     writeFile(dir_.path() / classification::descriptorPath("photo.jpg", kind), descriptorXml(kind, blocks));
   }
 
-  RegionSet loaded() {
+  classification::FeatureTable loaded() {
     InsideFolder inside(dir_.path());
-    RegionSet set("photo.jpg", "");
-    set.loadLabelFile();
-    set.createRegions();
-    set.loadDescriptors();
-    return set;
+    const std::string labelFile = classification::labelFilePath("photo.jpg", "");
+    return classification::readFeatureTable("photo.jpg", classification::readRegionCount(labelFile), labelFile);
   }
 
   TempDir dir_;
@@ -211,7 +204,7 @@ class Descriptors : public testing::Test {
 
 // Block 0 counts up within the kind's range, so every value's place shows.
 Block countingBlock(DescriptorKind kind, int range) {
-  Block block(static_cast<std::size_t>(classification::valuesPerBlock(kind)));
+  Block block(static_cast<std::size_t>(formats::descriptorFormat(kind).values));
   for (std::size_t i = 0; i < block.size(); ++i) block[i] = std::to_string(static_cast<int>(i) % range);
   return block;
 }
@@ -226,16 +219,16 @@ TEST_F(Descriptors, FillEveryRegionScaledInTextureShapeColourEdgeOrder) {
                    {countingBlock(DescriptorKind::ScalableColour, 256), uniform(DescriptorKind::ScalableColour, "255")});
   writeDescriptors(DescriptorKind::EdgeHistogram,
                    {countingBlock(DescriptorKind::EdgeHistogram, 8), uniform(DescriptorKind::EdgeHistogram, "3.5")});
-  const RegionSet set = loaded();
-  ASSERT_EQ(set.regions().size(), 2u);
+  const classification::FeatureTable table = loaded();
+  ASSERT_EQ(table.size(), 2u);
 
-  const classification::RegionRecord& first = set.regions()[0];
+  const classification::RegionFeatures& first = table[0];
   for (int i = 0; i < 62; ++i) EXPECT_EQ(first[i], (i - 127.5) / 127.5) << i;
   for (int i = 0; i < 35; ++i) EXPECT_EQ(first[62 + i], (i % 16 - 7.5) / 7.5) << i;
   for (int i = 0; i < 256; ++i) EXPECT_EQ(first[97 + i], i / 255.0) << i;
   for (int i = 0; i < 80; ++i) EXPECT_EQ(first[353 + i], (i % 8 - 3.5) / 3.5) << i;
 
-  const classification::RegionRecord& second = set.regions()[1];
+  const classification::RegionFeatures& second = table[1];
   EXPECT_EQ(classification::formatFixed(second[0]), "-0.003922");
   EXPECT_EQ(classification::formatFixed(second[96]), "0.600000");
   EXPECT_EQ(second[97], 1.0);

@@ -6,14 +6,15 @@
 #include <algorithm>
 
 #include "classification/results_writer.h"
-#include "classification/test_data.h"
+#include "classification/predictor_input.h"
+#include "classification/region_features.h"
 
 namespace {
 
 using classification::ConfidenceTable;
 
 TEST(Features, AllWrittenInFixedNotationWithSixDecimals) {
-  classification::RegionRecord record{};
+  classification::RegionFeatures record{};
   record[0] = 1e20;
   record[1] = -0.0000004;
   record[2] = 0.5;
@@ -38,6 +39,8 @@ TEST(Results, LineCountGrowsWithRegionsAndConcepts) {
 TEST(Results, ConceptNamesAreEscaped) {
   EXPECT_EQ(classification::escapeXml("a&b<c>\"d'e f"), "a&amp;b&lt;c>\"d'e f");
   EXPECT_EQ(classification::escapeXml("people's"), "people's");
+  EXPECT_EQ(classification::escapeXml("a&b<c>\"d'e f", classification::Escaping::Attribute),
+            "a&amp;b&lt;c&gt;&quot;d&#39;e f");
   const std::string text = classification::resultsDocument({"R&D"}, ConfidenceTable(1, 1));
   EXPECT_NE(text.find("<Concept>R&amp;D</Concept>\n"), std::string::npos);
 }

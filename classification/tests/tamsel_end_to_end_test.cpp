@@ -7,8 +7,6 @@
 #include <filesystem>
 #include <sstream>
 
-#include "classification/region_set.h"
-#include "classification/test_data.h"
 #include "imaging/label_reader.h"
 #include "program_run.h"
 #include "testing/test_files.h"

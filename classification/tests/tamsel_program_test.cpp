@@ -56,7 +56,7 @@ class TamselRun : public testing::Test {
   void writeImage(const std::vector<std::uint8_t>& labels, const std::string& number, std::size_t blocks = 0) {
     writeLabels(work_ / "images/segmentationMasks/photo.seg", labels);
     if (blocks == 0) blocks = *std::max_element(labels.begin(), labels.end()) + 1u;
-    for (DescriptorKind kind : kAllKinds)
+    for (DescriptorKind kind : formats::kReadingOrder)
       writeFile(work_.path() / classification::descriptorPath("photo.jpg", kind),
                 descriptorXml(kind, std::vector<Block>(blocks, uniform(kind, number))));
   }
@@ -170,7 +170,7 @@ TEST_F(TamselRun, EveryRegionForEveryConceptInListOrder) {
 
 TEST_F(TamselRun, ReadsConceptListsAndDescriptorFilesWithCarriageReturnLineEnds) {
   writeFile(work_ / "conf/concepts.txt", "concepts=2;\r\nconcept=sky;\r\nconcept=sea;\r\n");
-  for (DescriptorKind kind : kAllKinds) {
+  for (DescriptorKind kind : formats::kReadingOrder) {
     const fs::path path = work_.path() / classification::descriptorPath("photo.jpg", kind);
     std::string text;
     for (char c : readFile(path)) {

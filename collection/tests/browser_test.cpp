@@ -140,7 +140,7 @@ TEST(Browser, ReportShowsLegendColoursAndFiltersByConcept) {
   const auto dom = browse(work, {"--dump-dom"}, url);
   ASSERT_EQ(dom.status, 0);
   auto section = [&](const std::string& name) {
-    const std::size_t at = dom.output.find("data-photo=\"" + classification::escapeXml(name) + "\"");
+    const std::size_t at = dom.output.find("data-photo=\"" + classification::escapeXml(name, classification::Escaping::Attribute) + "\"");
     EXPECT_NE(at, std::string::npos) << name;
     return at == std::string::npos ? std::string() : dom.output.substr(at, dom.output.find('>', at) - at);
   };

@@ -56,6 +56,26 @@ INSTANTIATE_TEST_SUITE_P(
                       MaskCase{"whiteFrame", labelsOf(3, 1, {255, 1, 255}), 256}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A 12-megapixel label file (odd size, so the masks are written in pieces
+// that do not divide the image) with regions that cross every piece's edge.
+TEST(RegionMasksOfALargeImage, AreExactMasks) {
+  const int width = 4001, height = 3001;
+  GreyImage labels(width, height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) labels[y][x] = static_cast<std::uint8_t>(((x / 700) + (y / 900) * 3 + (x * y) % 7 / 6) % 6);
+  }
+  TempDir dir;
+  fs::create_directory(dir / "segmentationMasks");
+  pipeline::writeRegionMasks(labels, dir.path().string() + "/", "big.jpg");
+  const std::string raster = rasterOf(labels);
+  for (int region = 0; region < 6; ++region) {
+    const std::string path = dir / ("segmentationMasks/RegionMask.big.jpg." + std::to_string(region) + ".pgm");
+    ASSERT_TRUE(readFile(path) == pipeline_testing::maskBytes(width, height, raster, region)) << "region " << region;
+    fs::remove(path);
+  }
+  EXPECT_TRUE(fs::is_empty(dir / "segmentationMasks"));
+}
+
 TEST(WriteMask, WritesTheLowEightBitsOfEachValue) {
   TempDir dir;
   imaging::IntMap mask(4, 1);

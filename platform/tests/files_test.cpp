@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <ostream>
 
 #include "platform/failure.h"
 #include "testing/small_disk.h"
@@ -56,6 +57,9 @@ struct MoveFailure {
   std::function<void(const TempDir&)> operation;
   const char* message;  // the start of the line
 };
+
+// Test listings show the case's name, not the bytes of its function object.
+void PrintTo(const MoveFailure& failure, std::ostream* out) { *out << failure.name; }
 
 class FailedFileOperation : public ::testing::TestWithParam<MoveFailure> {};
 

@@ -72,9 +72,10 @@ struct Terms {
   double cosine[kChunk];   // cos(pi rho), pi rho before the cosine is taken
   double radial1[kChunk];  // 2 cos(pi rho)
   double radial2[kChunk];  // 2 cos(2 pi rho)
-  // e^(-i m theta) for m = 1..11 at [m - 1].
-  double powerRe[kAngularOrders - 1][kChunk];
-  double powerIm[kAngularOrders - 1][kChunk];
+  double stepRe[kChunk];   // e^(-i theta)
+  double stepIm[kChunk];
+  double powerRe[kChunk];  // e^(-i m theta) for the order m at hand
+  double powerIm[kChunk];
 };
 
 // rho = distance / radius; e^(-i theta) = (dx - i dy) / distance. At the
@@ -86,9 +87,14 @@ void distancesAndSteps(Terms& t, int x0, int count, double dy, const Centre& cen
     const double dx = (x0 + i) - centre.x;
     const double distance = std::sqrt(dx * dx + dy * dy);
     t.cosine[i] = std::numbers::pi * (distance / centre.radius);
+    // Divided by 1 at the centre, so that every pixel takes the same steps
+    // and the loop is built for vectors; the quotient is not used there.
     const bool atCentre = distance == 0.0;
-    t.powerRe[0][i] = atCentre ? 0.0 : dx / distance;
-    t.powerIm[0][i] = atCentre ? 0.0 : -dy / distance;
+    const double divisor = atCentre ? 1.0 : distance;
+    const double stepRe = dx / divisor;
+    const double stepIm = -dy / divisor;
+    t.stepRe[i] = atCentre ? 0.0 : stepRe;
+    t.stepIm[i] = atCentre ? 0.0 : stepIm;
   }
 }
 
@@ -101,14 +107,63 @@ void radials(double* __restrict radial1, double* __restrict radial2, const doubl
   }
 }
 
-// The next power of e^(-i theta), by one complex multiplication.
+// Order m's six sums: e^(-i m theta) and R_1, R_2 times it, into their
+// lanes, in one pass. For m > 1 the power is first taken one further, by
+// one complex multiplication in place; for m = 1 it is the step itself.
+struct OrderLanes {
+  double* re0;
+  double* im0;
+  double* re1;
+  double* im1;
+  double* re2;
+  double* im2;
+};
+
 REGION_SHAPE_CLONES
-void nextPower(double* __restrict re, double* __restrict im, const double* __restrict previousRe,
-               const double* __restrict previousIm, const double* __restrict stepRe, const double* __restrict stepIm,
-               int padded) {
-  for (int i = 0; i < padded; ++i) {
-    re[i] = previousRe[i] * stepRe[i] - previousIm[i] * stepIm[i];
-    im[i] = previousRe[i] * stepIm[i] + previousIm[i] * stepRe[i];
+void addOrder(const OrderLanes& lanes, Terms& t, bool first, int padded) {
+  double re0[kLanes], im0[kLanes], re1[kLanes], im1[kLanes], re2[kLanes], im2[kLanes];
+  for (int l = 0; l < kLanes; ++l) {
+    re0[l] = lanes.re0[l];
+    im0[l] = lanes.im0[l];
+    re1[l] = lanes.re1[l];
+    im1[l] = lanes.im1[l];
+    re2[l] = lanes.re2[l];
+    im2[l] = lanes.im2[l];
+  }
+  double* __restrict powerRe = t.powerRe;
+  double* __restrict powerIm = t.powerIm;
+  const double* __restrict stepRe = t.stepRe;
+  const double* __restrict stepIm = t.stepIm;
+  const double* __restrict radial1 = t.radial1;
+  const double* __restrict radial2 = t.radial2;
+  for (int i = 0; i < padded; i += kLanes) {
+    for (int l = 0; l < kLanes; ++l) {
+      const int k = i + l;
+      double re = stepRe[k];
+      double im = stepIm[k];
+      if (!first) {
+        const double previousRe = powerRe[k];
+        const double previousIm = powerIm[k];
+        re = previousRe * stepRe[k] - previousIm * stepIm[k];
+        im = previousRe * stepIm[k] + previousIm * stepRe[k];
+      }
+      powerRe[k] = re;
+      powerIm[k] = im;
+      re0[l] += re;
+      im0[l] += im;
+      re1[l] += radial1[k] * re;
+      im1[l] += radial1[k] * im;
+      re2[l] += radial2[k] * re;
+      im2[l] += radial2[k] * im;
+    }
+  }
+  for (int l = 0; l < kLanes; ++l) {
+    lanes.re0[l] = re0[l];
+    lanes.im0[l] = im0[l];
+    lanes.re1[l] = re1[l];
+    lanes.im1[l] = im1[l];
+    lanes.re2[l] = re2[l];
+    lanes.im2[l] = im2[l];
   }
 }
 
@@ -122,16 +177,6 @@ void addToLanes(double* __restrict lanes, const double* __restrict a, int padded
   for (int l = 0; l < kLanes; ++l) lanes[l] = sum[l];
 }
 
-// lanes[i % kLanes] += a[i] b[i], for i < padded.
-REGION_SHAPE_CLONES
-void addProductsToLanes(double* __restrict lanes, const double* __restrict a, const double* __restrict b, int padded) {
-  double sum[kLanes];
-  for (int l = 0; l < kLanes; ++l) sum[l] = lanes[l];
-  for (int i = 0; i < padded; i += kLanes)
-    for (int l = 0; l < kLanes; ++l) sum[l] += a[i + l] * b[i + l];
-  for (int l = 0; l < kLanes; ++l) lanes[l] = sum[l];
-}
-
 // Adds `count` (at most kChunk) pixels of row y, from column x0 on, of the
 // region with centre c; x0 is a whole number of lanes from the run's start.
 void addPixels(Sums& sums, Terms& t, int x0, int y, int count, const Centre& centre) {
@@ -139,23 +184,15 @@ void addPixels(Sums& sums, Terms& t, int x0, int y, int count, const Centre& cen
   distancesAndSteps(t, x0, count, y - centre.y, centre);
   for (int i = 0; i < count; ++i) t.cosine[i] = std::cos(t.cosine[i]);
   radials(t.radial1, t.radial2, t.cosine, count);
-  for (int i = count; i < padded; ++i) t.radial1[i] = t.radial2[i] = t.powerRe[0][i] = t.powerIm[0][i] = 0.0;
-  for (int m = 1; m < kAngularOrders - 1; ++m)
-    nextPower(t.powerRe[m], t.powerIm[m], t.powerRe[m - 1], t.powerIm[m - 1], t.powerRe[0], t.powerIm[0], padded);
+  for (int i = count; i < padded; ++i) t.radial1[i] = t.radial2[i] = t.stepRe[i] = t.stepIm[i] = 0.0;
   // R_0 = 1, so the m = 0 sum of n = 0 counts each lane's pixels. The counts
   // are whole numbers, so adding them at once gives the same sums.
   for (int l = 0; l < kLanes && l < count; ++l) sums.re[0][0][l] += (count - l + kLanes - 1) / kLanes;
   addToLanes(sums.re[1][0], t.radial1, padded);
   addToLanes(sums.re[2][0], t.radial2, padded);
   for (int m = 1; m < kAngularOrders; ++m) {
-    const double* re = t.powerRe[m - 1];
-    const double* im = t.powerIm[m - 1];
-    addToLanes(sums.re[0][m], re, padded);
-    addToLanes(sums.im[0][m], im, padded);
-    addProductsToLanes(sums.re[1][m], t.radial1, re, padded);
-    addProductsToLanes(sums.im[1][m], t.radial1, im, padded);
-    addProductsToLanes(sums.re[2][m], t.radial2, re, padded);
-    addProductsToLanes(sums.im[2][m], t.radial2, im, padded);
+    const OrderLanes lanes{sums.re[0][m], sums.im[0][m], sums.re[1][m], sums.im[1][m], sums.re[2][m], sums.im[2][m]};
+    addOrder(lanes, t, m == 1, padded);
   }
 }
 

@@ -4,13 +4,18 @@
 #include <cstdio>
 #include <cstdlib>
 
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
+#include <unistd.h>
+#endif
+
 #include "platform/failure.h"
-#include "platform/stream_redirection.h"
-#include "tools/svm/model_check.h"
+#include "platform/files.h"
+#include "tools/svm/binary_model.h"
 
 namespace svm_tools {
-
-using platform::StreamRedirection;
 
 namespace {
 
@@ -92,13 +97,13 @@ void ConceptSvm::trainOn(const std::vector<svm_node*>& rowPointers, const std::v
   // The probability model is fitted on an internal cross-validation that
   // draws its folds from rand(); a fixed seed makes training repeatable.
   std::srand(1);
-  model_.reset(svm_train(&problem, &parameter));
+  trained_.reset(svm_train(&problem, &parameter));
   // The model keeps pointers to the rows it chose as support vectors, which
   // live in trainingNodes_ or the kernel. Its copy of the parameters would
   // point at the weight arrays above, which are not needed after training.
-  model_->param.nr_weight = 0;
-  model_->param.weight_label = nullptr;
-  model_->param.weight = nullptr;
+  trained_->param.nr_weight = 0;
+  trained_->param.weight_label = nullptr;
+  trained_->param.weight = nullptr;
   findPositiveClass();
 }
 
@@ -114,20 +119,71 @@ PrecomputedKernel::PrecomputedKernel(const std::vector<std::vector<double>>& gra
   for (std::size_t i = 0; i < count; ++i) rows_.push_back(&nodes_[i * (count + 2)]);
 }
 
+// libsvm's structure for a model over the loaded values, laid out as its
+// loader lays them out. libsvm takes non-const pointers but only reads
+// through them when it predicts.
+struct ConceptSvm::LoadedModel {
+  explicit LoadedModel(const std::string& path) : values(loadModelValues(path)) {
+    const ModelView& view = values.view();
+    const ModelHeader& header = view.header;
+    svm_node* nodes = const_cast<svm_node*>(view.nodes.data());
+    rows.reserve(view.coefficients.size());
+    bool vectorStarts = true;
+    for (std::size_t n = 0; n < view.nodes.size(); ++n) {
+      if (vectorStarts) rows.push_back(nodes + n);
+      vectorStarts = nodes[n].index == -1;
+    }
+    coefficientRows[0] = const_cast<double*>(view.coefficients.data());
+    rho = header.rho;
+    probA = header.probA;
+    probB = header.probB;
+    labels[0] = header.labels[0];
+    labels[1] = header.labels[1];
+    perClass[0] = header.perClass[0];
+    perClass[1] = header.perClass[1];
+
+    model.param.svm_type = header.svmType;
+    model.param.kernel_type = header.kernelType;
+    model.param.degree = header.degree;
+    model.param.gamma = header.gamma;
+    model.param.coef0 = header.coef0;
+    model.nr_class = 2;
+    model.l = static_cast<int>(view.coefficients.size());
+    model.SV = rows.data();
+    model.sv_coef = coefficientRows;
+    model.rho = &rho;
+    model.probA = header.hasProbability ? &probA : nullptr;
+    model.probB = header.hasProbability ? &probB : nullptr;
+    model.sv_indices = nullptr;
+    model.label = labels;
+    model.nSV = perClass;
+    model.free_sv = 0;
+  }
+  LoadedModel(const LoadedModel&) = delete;
+  LoadedModel& operator=(const LoadedModel&) = delete;
+
+  LoadedModelValues values;
+  std::vector<svm_node*> rows;
+  double* coefficientRows[1] = {nullptr};
+  double rho = 0.0;
+  double probA = 0.0;
+  double probB = 0.0;
+  int labels[2] = {0, 0};
+  int perClass[2] = {0, 0};
+  svm_model model{};
+};
+
+ConceptSvm::ConceptSvm() = default;
+ConceptSvm::ConceptSvm(ConceptSvm&&) noexcept = default;
+ConceptSvm& ConceptSvm::operator=(ConceptSvm&&) noexcept = default;
+ConceptSvm::~ConceptSvm() = default;
+
+const svm_model* ConceptSvm::model() const { return loaded_ ? &loaded_->model : trained_.get(); }
+
 ConceptSvm ConceptSvm::load(const std::string& path) {
-  checkModelFile(path);
   ConceptSvm result;
-  {
-    // libsvm explains on standard error why a model does not load; we print
-    // one line of our own instead.
-    StreamRedirection quiet(StreamRedirection::nullDevice(), StreamRedirection::ErrorOnly);
-    result.model_.reset(svm_load_model(path.c_str()));
-  }
-  if (!result.model_) platform::failStderrLine("cannot load the SVM model " + path);
-  const int type = svm_get_svm_type(result.model_.get());
-  if ((type != C_SVC && type != NU_SVC) || svm_get_nr_class(result.model_.get()) != 2) {
-    platform::failStderrLine("the SVM model " + path + " is not a two-class classifier");
-  }
+  // The model check has passed: a two-class C or nu classifier.
+  result.loaded_ = std::make_unique<LoadedModel>(path);
   result.findPositiveClass();
   if (result.positiveIndex_ < 0) platform::failStderrLine("the SVM model " + path + " has no class labelled +1");
   return result;
@@ -135,15 +191,25 @@ ConceptSvm ConceptSvm::load(const std::string& path) {
 
 void ConceptSvm::findPositiveClass() {
   int labels[2] = {0, 0};
-  svm_get_labels(model_.get(), labels);
+  svm_get_labels(model(), labels);
   positiveIndex_ = labels[0] == 1 ? 0 : labels[1] == 1 ? 1 : -1;
 }
 
 void ConceptSvm::save(const std::string& path) const {
-  if (svm_save_model(path.c_str(), model_.get()) != 0) platform::failStderrLine("cannot write the SVM model " + path);
+  // libsvm writes to a file it opens itself: a temporary one beside the
+  // model, put in place only once libsvm reports it complete, so that a
+  // predictor never reads half a model.
+  const std::string temporary = path + ".writing-" + std::to_string(static_cast<long>(getpid()));
+  if (svm_save_model(temporary.c_str(), model()) != 0) {
+    platform::removeFile(temporary);
+    platform::failStderrLine("cannot write the SVM model " + path);
+  }
+  platform::moveFile(temporary, path);
+  // Made from the text just written, so that it predicts as the text does.
+  writeBinaryModelFor(path);
 }
 
-bool ConceptSvm::hasProbabilities() const { return svm_check_probability_model(model_.get()) != 0; }
+bool ConceptSvm::hasProbabilities() const { return svm_check_probability_model(model()) != 0; }
 
 double ConceptSvm::confidence(const FeatureVector& row) const {
   std::vector<svm_node> nodes;
@@ -164,12 +230,12 @@ double ConceptSvm::confidenceFromKernel(const std::vector<double>& kernelValues)
 double ConceptSvm::confidenceOf(const std::vector<svm_node>& nodes) const {
   if (hasProbabilities()) {
     double probabilities[2] = {0.0, 0.0};
-    svm_predict_probability(model_.get(), nodes.data(), probabilities);
+    svm_predict_probability(model(), nodes.data(), probabilities);
     return probabilities[positiveIndex_];
   }
   // The decision value is positive for the model's first class.
   double decision = 0.0;
-  svm_predict_values(model_.get(), nodes.data(), &decision);
+  svm_predict_values(model(), nodes.data(), &decision);
   const double towardsPositive = positiveIndex_ == 0 ? decision : -decision;
   return 1.0 / (1.0 + std::exp(-towardsPositive));
 }

@@ -50,11 +50,18 @@ class ConceptSvm {
   // confidenceFromKernel only, and is not saved.
   static ConceptSvm train(const PrecomputedKernel& kernel, const std::vector<int>& labels,
                           const TrainingSettings& settings);
-  // Loads a libsvm model file; fails with one line for the user when the file
-  // is missing, does not load, or is not a two-class model with a class +1.
+  // Loads a libsvm model file, through its binary form beside it when that
+  // is current (binary_model.h); fails with one line for the user when the
+  // file is missing, does not load, or is not a two-class model with a
+  // class +1. The model predicts exactly as libsvm's loader would make it.
   static ConceptSvm load(const std::string& path);
 
+  // Writes the model in libsvm's text format, and its binary form beside it.
   void save(const std::string& path) const;
+
+  ConceptSvm(ConceptSvm&&) noexcept;
+  ConceptSvm& operator=(ConceptSvm&&) noexcept;
+  ~ConceptSvm();
 
   bool hasProbabilities() const;
   // The probability of class +1 when the model carries probability
@@ -69,17 +76,21 @@ class ConceptSvm {
   struct ModelDeleter {
     void operator()(svm_model* model) const;
   };
+  // A loaded model: libsvm's model structure over arrays of our own.
+  struct LoadedModel;
 
-  ConceptSvm() = default;
+  ConceptSvm();
   void trainOn(const std::vector<svm_node*>& rows, const std::vector<int>& labels, const TrainingSettings& settings,
                int kernelType);
   double confidenceOf(const std::vector<svm_node>& nodes) const;
   void findPositiveClass();
+  const svm_model* model() const;
 
-  // A trained model points into these nodes for its support vectors; a
-  // loaded one owns its own.
+  // A trained model points into these nodes for its support vectors.
   std::vector<svm_node> trainingNodes_;
-  std::unique_ptr<svm_model, ModelDeleter> model_;
+  // Either a model libsvm trained, or one loaded.
+  std::unique_ptr<svm_model, ModelDeleter> trained_;
+  std::unique_ptr<LoadedModel> loaded_;
   int positiveIndex_ = 0;
 };
 

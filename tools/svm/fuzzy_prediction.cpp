@@ -8,7 +8,7 @@
 #include "platform/replacing_file.h"
 #include "tools/svm/concept_svm.h"
 #include "tools/svm/group_scaling.h"
-#include "tools/svm/test_data.h"
+#include "tools/svm/predictor_input.h"
 
 namespace svm_tools {
 namespace {
@@ -31,7 +31,7 @@ void predictFuzzy(const std::string& testDataPath, const std::string& modelPath,
   std::error_code ignored;
   std::filesystem::remove(outputPath, ignored);
 
-  const std::vector<FeatureVector> rows = readTestData(testDataPath);
+  const std::vector<FeatureVector> rows = readPredictorInput(testDataPath);
   const ConceptSvm model = ConceptSvm::load(modelPath);
   const GroupScaling scaling = readGroupScaling(scalingPathFor(modelPath));
 

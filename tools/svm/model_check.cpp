@@ -9,8 +9,11 @@
 #include <optional>
 #include <vector>
 
+#include <libsvm/svm.h>
+
 #include "platform/failure.h"
 #include "tools/svm/feature_layout.h"
+#include "tools/svm/model_contents.h"
 
 namespace svm_tools {
 namespace {
@@ -214,6 +217,43 @@ void checkModelFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) platform::failStderrLine("cannot load the SVM model " + path);
   checkModelText(in, path);
+}
+
+void checkModelContents(const ModelView& model, const std::string& name) {
+  const auto fail = [&](const std::string& why) { platform::failStderrLine("malformed SVM model " + name + ": " + why); };
+  const ModelHeader& header = model.header;
+  if (header.svmType != C_SVC && header.svmType != NU_SVC)
+    platform::failStderrLine("the SVM model " + name + " is not a two-class classifier");
+  if (header.kernelType != LINEAR && header.kernelType != POLY && header.kernelType != RBF &&
+      header.kernelType != SIGMOID)
+    fail("unknown kernel type " + std::to_string(header.kernelType));
+  if (header.degree < 0) fail("negative degree");
+  for (const double value : {header.gamma, header.coef0, header.rho, header.probA, header.probB}) {
+    if (!std::isfinite(value)) fail("a parameter is not a finite number");
+  }
+  const std::size_t count = model.coefficients.size();
+  if (count > static_cast<std::size_t>(INT_MAX)) fail("more support vectors than libsvm counts");
+  if (header.perClass[0] < 0 || header.perClass[1] < 0 ||
+      static_cast<std::size_t>(header.perClass[0]) + static_cast<std::size_t>(header.perClass[1]) != count)
+    fail("the per-class counts do not add up to the number of support vectors");
+  for (double coefficient : model.coefficients) {
+    if (!std::isfinite(coefficient)) fail("a coefficient is not a finite number");
+  }
+  std::size_t vectors = 0;
+  int previous = 0;
+  for (const svm_node& node : model.nodes) {
+    if (node.index == -1) {
+      ++vectors;
+      previous = 0;
+      continue;
+    }
+    if (node.index <= previous || node.index > kFeatureCount)
+      fail("feature indices not increasing within 1 to " + std::to_string(kFeatureCount));
+    if (!std::isfinite(node.value)) fail("a feature value is not a finite number");
+    previous = node.index;
+  }
+  if (vectors != count || (!model.nodes.empty() && model.nodes.back().index != -1))
+    fail("the support vectors do not match the coefficients");
 }
 
 }  // namespace svm_tools

@@ -10,6 +10,8 @@
 
 namespace svm_tools {
 
+struct ModelView;
+
 // Reads the model file at `path` and fails with one line for the user
 // (naming the file and, where it applies, the line) unless it is:
 //  - header lines "<key> <values>", each key once: svm_type c_svc or nu_svc;
@@ -28,5 +30,14 @@ void checkModelFile(const std::string& path);
 // The same check on a model text already open; `name` stands for the file
 // in messages.
 void checkModelText(std::istream& in, const std::string& name);
+
+// The same rules on a model's decoded values (its binary form): a C or nu
+// classifier with a kernel other than precomputed, a degree from 0, finite
+// gamma, coef0, rho, probA and probB, per-class counts from 0 that add up to
+// the number of support vectors, finite coefficients, one run of nodes per
+// coefficient, each ended by index -1, whose feature indices increase
+// within 1..433 with finite values. Fails with one line naming `name` and
+// what is wrong.
+void checkModelContents(const ModelView& model, const std::string& name);
 
 }  // namespace svm_tools

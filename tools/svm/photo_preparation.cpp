@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "classification/descriptor_readers.h"
+#include "formats/exchanged_formats.h"
 #include "platform/failure.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -28,18 +29,7 @@ const std::string kLogFolder = "trainingLogs";
 const std::string kSegmenter = std::string("lib") + platform::kSeparator + "Zorvik";
 const std::string kExtractor = std::string("lib") + platform::kSeparator + "mpeg7DescriptorsExtraction";
 const std::string kListFile = "infiles.txt";
-
-struct ExtractorRun {
-  const char* parameterFile;
-  const char* output;
-  classification::DescriptorKind kind;
-};
-constexpr ExtractorRun kExtractorRuns[] = {
-    {"./lib/Parfiles/RegionShape.par", "RegionShape.xml", classification::DescriptorKind::RegionShape},
-    {"./lib/Parfiles/ScalColor.par", "ScalableColorReg.xml", classification::DescriptorKind::ScalableColour},
-    {"./lib/Parfiles/HomogeneousTexture.par", "HomoTexture.xml", classification::DescriptorKind::HomogeneousTexture},
-    {"./lib/Parfiles/EdgeHistogram.par", "EdgeHistogram.xml", classification::DescriptorKind::EdgeHistogram},
-};
+const std::string kMaskFolder(formats::kMaskFolder);
 
 std::string baseOf(const std::string& fileName) { return fileName.substr(0, fileName.find('.')); }
 
@@ -88,13 +78,16 @@ void segmentAtLimit(const PreparationSettings& settings, const std::string& from
     const bool written = std::fwrite(line.data(), 1, line.size(), list) == line.size();
     if (std::fclose(list) != 0 || !written) platform::failStderrLine("cannot write " + kListFile);
   }
-  for (const ExtractorRun& run : kExtractorRuns) {
-    platform::removeFile(run.output);
-    platform::runProgram({kExtractor, "-p", run.parameterFile});
-    platform::moveFile(run.output, classification::descriptorPath(copy, run.kind));
+  for (const formats::DescriptorKind kind : formats::kExtractionOrder) {
+    const formats::DescriptorFormat& format = formats::descriptorFormat(kind);
+    const std::string output(format.extractorOutput);
+    platform::removeFile(output);
+    platform::runProgram({kExtractor, "-p", std::string(format.parameterFile)});
+    platform::moveFile(output, classification::descriptorPath(copy, kind));
   }
   platform::removeFile(kListFile);
-  platform::moveFileInto(folder + baseOf(copy) + ".seg", folder + "segmentationMasks" + platform::kSeparator);
+  platform::moveFileInto(folder + baseOf(copy) + std::string(formats::kLabelFileExtension),
+                         folder + kMaskFolder + platform::kSeparator);
 }
 
 }  // namespace
@@ -106,8 +99,8 @@ std::string variantFileName(const std::string& fileName, const PhotoVariant& var
 }
 
 void prepareWorkingFolders(const std::string& imageFolder) {
-  for (const std::string& folder :
-       {imageFolder + "segmentationMasks", std::string("descriptors"), std::string("output"), kLogFolder}) {
+  for (const std::string& folder : {imageFolder + kMaskFolder, std::string(formats::kDescriptorFolder),
+                                    std::string(formats::kResultsFolder), kLogFolder}) {
     std::error_code error;
     fs::create_directories(folder, error);
     if (error) platform::failStderrLine("cannot create the folder " + folder + " in the working directory");
@@ -118,7 +111,8 @@ bool preparePhoto(const PreparationSettings& settings, const std::string& fileNa
   const std::string name = variantFileName(fileName, variant);
   if (!settings.rerun && photoResultsPresent(settings.imageFolder, name)) return true;
   // Results of an earlier run must not pass for this one's.
-  for (const ExtractorRun& run : kExtractorRuns) platform::removeFile(classification::descriptorPath(name, run.kind));
+  for (const formats::DescriptorKind kind : formats::kExtractionOrder)
+    platform::removeFile(classification::descriptorPath(name, kind));
 
   if (variant.regionLimit != kFerrowRegionLimit) {
     segmentAtLimit(settings, variantFileName(fileName, PhotoVariant{variant.mirrored}), name, variant.regionLimit);

@@ -3,31 +3,27 @@
 #include <filesystem>
 
 #include "classification/descriptor_readers.h"
-#include "classification/region_set.h"
+#include "classification/region_features.h"
 #include "imaging/label_reader.h"
 
 namespace svm_tools {
 
 PhotoRegions readPhotoRegions(const std::string& imageFolder, const std::string& fileName) {
-  classification::RegionSet set(fileName, imageFolder);
-  set.loadLabelFile();
-  set.createRegions();
-  set.loadDescriptors();
-
+  const std::string labelFile = classification::labelFilePath(fileName, imageFolder);
   PhotoRegions result;
-  result.labels = imaging::readLabelFile(set.labelFilePath());
-  for (const classification::RegionRecord& record : set.regions()) {
-    result.features.emplace_back(record.begin(), record.end());
-  }
+  result.labels = imaging::readLabelFile(labelFile);
+  const classification::FeatureTable table =
+      classification::readFeatureTable(fileName, imaging::regionCount(result.labels), labelFile);
+  result.features.reserve(table.size());
+  for (const classification::RegionFeatures& features : table)
+    result.features.emplace_back(features.begin(), features.end());
   return result;
 }
 
 bool photoResultsPresent(const std::string& imageFolder, const std::string& fileName) {
   namespace fs = std::filesystem;
-  const classification::RegionSet set(fileName, imageFolder);
-  if (!fs::exists(set.labelFilePath())) return false;
-  for (auto kind : {classification::DescriptorKind::HomogeneousTexture, classification::DescriptorKind::EdgeHistogram,
-                    classification::DescriptorKind::RegionShape, classification::DescriptorKind::ScalableColour}) {
+  if (!fs::exists(classification::labelFilePath(fileName, imageFolder))) return false;
+  for (const formats::DescriptorKind kind : formats::kReadingOrder) {
     if (!fs::exists(classification::descriptorPath(fileName, kind))) return false;
   }
   return true;

@@ -7,11 +7,12 @@
 
 #include <filesystem>
 
+#include "classification/descriptor_readers.h"
+#include "formats/exchanged_formats.h"
 #include "imaging/label_reader.h"
 #include "imaging/pnm.h"
 #include "testing/test_files.h"
 #include "tools/descriptors/extraction.h"
-#include "tools/descriptors/tests/delimiter_reader.h"
 #include "tools/descriptors/tests/program_run.h"
 
 namespace {
@@ -50,25 +51,21 @@ TEST(FerrowWithTheExtractor, LeavesFourDescriptorFilesWithABlockPerRegion) {
   const int regionCount = imaging::regionCount(labels);
   ASSERT_EQ(static_cast<int>(regions.size()), regionCount);
 
-  const std::vector<std::pair<DescriptorKind, const char*>> files{{DescriptorKind::RegionShape, ".RS.xml"},
-                                                                  {DescriptorKind::ScalableColour, ".SC.xml"},
-                                                                  {DescriptorKind::HomogeneousTexture, ".HT.xml"},
-                                                                  {DescriptorKind::EdgeHistogram, ".EH.xml"}};
-  for (const auto& [kind, suffix] : files) {
-    const fs::path path = work / "descriptors" / (std::string("bison.jpg") + suffix);
+  for (const DescriptorKind kind : formats::kExtractionOrder) {
+    const formats::DescriptorFormat& format = formats::descriptorFormat(kind);
+    const fs::path path = work / formats::kDescriptorFolder / ("bison.jpg" + std::string(format.suffix));
     ASSERT_TRUE(fs::exists(path)) << path;
-    int blocks = 0;
-    const std::vector<int> values =
-        descriptors_testing::DelimiterReader(testing_support::readFile(path)).readAll(kind, blocks);
-    EXPECT_EQ(blocks, regionCount) << suffix;
+    // The classifier's own reader.
+    const std::vector<double> values = classification::readDescriptorFile(path.string(), kind);
+    EXPECT_EQ(values.size(), static_cast<std::size_t>(regionCount * format.values)) << format.suffix;
     const std::vector<descriptors::Block> expected = descriptors::computeDescriptor(kind, pixels, labels, regions);
-    std::vector<int> flat;
+    std::vector<double> flat;
     for (const descriptors::Block& block : expected) flat.insert(flat.end(), block.begin(), block.end());
-    EXPECT_EQ(values, flat) << suffix;
+    EXPECT_EQ(values, flat) << format.suffix;
   }
   EXPECT_FALSE(fs::exists(work / "infiles.txt"));
-  for (const char* name : {"RegionShape.xml", "ScalableColorReg.xml", "HomoTexture.xml", "EdgeHistogram.xml"})
-    EXPECT_FALSE(fs::exists(work / name)) << name;
+  for (const formats::DescriptorFormat& format : formats::kDescriptorFormats)
+    EXPECT_FALSE(fs::exists(work / format.extractorOutput)) << format.extractorOutput;
 }
 
 }  // namespace

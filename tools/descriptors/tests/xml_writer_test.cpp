@@ -7,11 +7,9 @@
 
 #include "platform/failure.h"
 #include "testing/test_files.h"
-#include "tools/descriptors/edge_histogram.h"
-#include "tools/descriptors/homogeneous_texture.h"
-#include "tools/descriptors/region_shape.h"
-#include "tools/descriptors/scalable_colour.h"
-#include "tools/descriptors/tests/delimiter_reader.h"
+#include "classification/descriptor_readers.h"
+#include "formats/exchanged_formats.h"
+#include "tools/descriptors/extraction.h"
 #include "tools/descriptors/tests/scenes.h"
 
 namespace {
@@ -23,22 +21,8 @@ using descriptors::KindInfo;
 using descriptors::kindInfo;
 using namespace descriptors_testing;
 
-constexpr DescriptorKind kAllKinds[] = {DescriptorKind::HomogeneousTexture, DescriptorKind::EdgeHistogram,
-                                        DescriptorKind::RegionShape, DescriptorKind::ScalableColour};
-
 std::vector<Block> compute(DescriptorKind kind, const Scene& scene) {
-  switch (kind) {
-    case DescriptorKind::RegionShape:
-      return descriptors::regionShape(scene.labels, scene.regions);
-    case DescriptorKind::ScalableColour:
-      return descriptors::scalableColour(scene.image, scene.labels, scene.regions);
-    case DescriptorKind::HomogeneousTexture:
-      return descriptors::homogeneousTexture(scene.image, scene.labels, scene.regions,
-                                             descriptors::TextureFilterBank());
-    case DescriptorKind::EdgeHistogram:
-      return descriptors::edgeHistogram(scene.image, scene.labels, scene.regions);
-  }
-  return {};
+  return descriptors::computeDescriptor(kind, scene.image, scene.labels, scene.regions);
 }
 
 std::string document(DescriptorKind kind, const Scene& scene) {
@@ -98,7 +82,7 @@ TEST(DescriptorDocument, ReproducesTheNoteExample) {
 
   const fs::path examples = testing_support::sharedData() / "tools/examples";
   if (!fs::exists(examples)) GTEST_SKIP() << "no example files to compare with";
-  for (DescriptorKind kind : kAllKinds) {
+  for (DescriptorKind kind : formats::kReadingOrder) {
     const std::string name(kindInfo(kind).outputFile);
     EXPECT_TRUE(document(kind, scene) == testing_support::readFile(examples / name)) << name << " differs";
   }
@@ -117,7 +101,7 @@ TEST(DescriptorDocument, ReadsBackBlockByBlockTheWayTheClassifierReadsIt) {
       });
   ASSERT_EQ(scene.regions.size(), 5u);
   testing_support::TempDir dir;
-  for (DescriptorKind kind : kAllKinds) {
+  for (DescriptorKind kind : formats::kReadingOrder) {
     const KindInfo& info = kindInfo(kind);
     const std::vector<Block> blocks = compute(kind, scene);
     const std::string path = dir / std::string(info.outputFile);
@@ -126,9 +110,8 @@ TEST(DescriptorDocument, ReadsBackBlockByBlockTheWayTheClassifierReadsIt) {
     const std::string bytes = testing_support::readFile(path);
     EXPECT_EQ(bytes.find('\r'), std::string::npos);
 
-    int blockCount = 0;
-    const std::vector<int> values = DelimiterReader(bytes).readAll(kind, blockCount);
-    EXPECT_EQ(blockCount, 5) << info.outputFile;
+    // The classifier's own reader, block after block.
+    const std::vector<double> values = classification::readDescriptorFile(path, kind);
     ASSERT_EQ(values.size(), 5u * static_cast<std::size_t>(info.values)) << info.outputFile;
     for (std::size_t j = 0; j < 5; ++j) {
       const Block block(values.begin() + static_cast<std::ptrdiff_t>(j * info.values),
@@ -142,9 +125,9 @@ TEST(DescriptorDocument, ReadsBackBlockByBlockTheWayTheClassifierReadsIt) {
     EXPECT_EQ(blocks[3], Block(static_cast<std::size_t>(info.values), 0)) << info.outputFile;
 
     // A file cut before its end is not taken for a complete one.
-    int ignored = 0;
-    EXPECT_THROW(DelimiterReader(bytes.substr(0, bytes.rfind("</RegionCollection>"))).readAll(kind, ignored),
-                 std::runtime_error);
+    const std::string cut = dir / ("cut-" + std::string(info.outputFile));
+    testing_support::writeFile(cut, bytes.substr(0, bytes.rfind("</RegionCollection>")));
+    EXPECT_THROW(classification::readDescriptorFile(cut, kind), platform::Failure);
   }
 }
 

@@ -14,7 +14,7 @@
 #include "testing/test_files.h"
 #include "tools/svm/concept_svm.h"
 #include "tools/svm/group_scaling.h"
-#include "tools/svm/test_data.h"
+#include "tools/svm/predictor_input.h"
 
 namespace {
 
@@ -90,7 +90,7 @@ class PredictorTest : public ::testing::Test {
     writeGroupScaling(scalingPathFor(modelPath), scaling);
 
     const Rows test = syntheticRows(10, false, 99);
-    writeTestData(testPath, test.rows);
+    writePredictorInput(testPath, test.rows);
     testLabels = test.labels;
   }
 

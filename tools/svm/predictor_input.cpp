@@ -1,4 +1,4 @@
-#include "tools/svm/test_data.h"
+#include "tools/svm/predictor_input.h"
 
 #include <cerrno>
 #include <cmath>
@@ -7,7 +7,7 @@
 
 #include <span>
 
-#include "classification/test_data.h"
+#include "classification/predictor_input.h"
 #include "platform/failure.h"
 #include "platform/text.h"
 
@@ -49,7 +49,7 @@ std::vector<std::string> splitWords(const std::string& line) {
 
 }  // namespace
 
-std::vector<FeatureVector> readTestData(const std::string& path) {
+std::vector<FeatureVector> readPredictorInput(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) platform::failStderrLine("cannot open the test data file " + path);
   std::vector<FeatureVector> rows;
@@ -90,7 +90,7 @@ std::vector<FeatureVector> readTestData(const std::string& path) {
   return rows;
 }
 
-void writeTestData(const std::string& path, const std::vector<FeatureVector>& rows) {
+void writePredictorInput(const std::string& path, const std::vector<FeatureVector>& rows) {
   const std::vector<std::span<const double>> lines(rows.begin(), rows.end());
   classification::writePredictorInput(path, lines, platform::WriteReport::OwnLine);
 }

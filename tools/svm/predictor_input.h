@@ -1,7 +1,7 @@
 #pragma once
-// The test-data file the classifier writes for the predictor: libsvm's text
-// format, one region per line, "<label> <n>:<value> ..." with feature numbers
-// increasing from 1 to 433. The label is not used.
+// The predictor's input, the test-data file the classifier writes for it:
+// libsvm's text format, one region per line, "<label> <n>:<value> ..." with
+// feature numbers increasing from 1 to 433. The label is not used.
 
 #include <string>
 #include <vector>
@@ -14,10 +14,10 @@ namespace svm_tools {
 // one line for the user, naming the file and line, on anything malformed: a
 // label or value that is not a finite number, a feature number outside 1 to
 // 433 or not above the one before it, a blank line.
-std::vector<FeatureVector> readTestData(const std::string& path);
+std::vector<FeatureVector> readPredictorInput(const std::string& path);
 
 // Writes rows with the label +1, through the classifier's own writer of the
 // format, so the tests feed the predictor exactly what the classifier does.
-void writeTestData(const std::string& path, const std::vector<FeatureVector>& rows);
+void writePredictorInput(const std::string& path, const std::vector<FeatureVector>& rows);
 
 }  // namespace svm_tools

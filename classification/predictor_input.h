@@ -1,9 +1,9 @@
 #pragma once
-// The predictor's input format, the test-data file: one line per region,
-// "+1" and then " <number>:<value>" for the 433 features, values in fixed
-// notation with six decimals. The classifier writes it for the predictor,
-// the predictor's tests write it as the classifier does: both through
-// writePredictorInput.
+// The predictor's input format (the file "testDataFile.txt" of a run): one
+// line per region, "+1" and then " <number>:<value>" for the 433 features,
+// values in fixed notation with six decimals. The classifier writes it for
+// the predictor, the predictor's tests write it as the classifier does: both
+// through writePredictorInput.
 
 #include <span>
 #include <string>

@@ -1,4 +1,4 @@
-#include "classification/test_data.h"
+#include "classification/predictor_input.h"
 
 #include <cstdio>
 
