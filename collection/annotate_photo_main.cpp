@@ -16,7 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "collection/normalise.h"
 #include "collection/photo_job.h"
+#include "collection/run.h"
+#include "segmentation/run_memory.h"
 
 namespace {
 
@@ -71,6 +74,12 @@ int main(int argc, char** argv) {
   if (!predictorDir.empty()) collection::putFirstOnPath(predictorDir);
 
   const std::string& relative = positional[2];
+  // A job allocates and releases a few photo-sized buffers one after the
+  // other (the decoded photo, the PPM, the overlay, its PNG rows): reusing
+  // memory already in place instead of mapping fresh pages for each saves
+  // about a fifth of a job's own time.
+  segmentation::keepReleasedMemoryForReuse();
+  const collection::ImageLibrary library(argv[0]);
   try {
     collection::Slot held(slot);
     collection::prepareSlot(settings, held.directory());
@@ -79,7 +88,8 @@ int main(int argc, char** argv) {
     if (record.annotated) return 0;
     std::fprintf(stderr, "annotate: %s: %s\n", collection::relativeName(relative).c_str(), record.message.c_str());
   } catch (const std::exception& failure) {
-    std::fprintf(stderr, "annotate: %s: %s\n", collection::relativeName(relative).c_str(), failure.what());
+    std::fprintf(stderr, "annotate: %s: %s\n", collection::relativeName(relative).c_str(),
+                 collection::lastLine(failure.what()).c_str());
   }
   return 1;
 }

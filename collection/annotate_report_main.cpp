@@ -36,9 +36,9 @@ int usage() {
 
 int finish(const fs::path& output, const fs::path& list, int skipped, double seconds) {
   const std::vector<collection::PhotoEntry> entries = collection::loadEntries(output, collection::readJobList(list));
-  collection::writeFileAtomically(output / "images.csv", collection::imagesTable(entries));
-  collection::writeFileAtomically(output / "regions.csv", collection::regionsTable(entries));
-  collection::writeFileAtomically(output / "report.html", collection::reportPage(entries));
+  collection::writeFile(output / "images.csv", collection::imagesTable(entries));
+  collection::writeFile(output / "regions.csv", collection::regionsTable(entries));
+  collection::writeFile(output / "report.html", collection::reportPage(entries));
   int annotated = 0;
   int failed = 0;
   for (const auto& entry : entries) (entry.record.annotated ? annotated : failed) += 1;
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     if (args.size() == 5 && args[0] == "finish")
       return finish(args[1], args[2], std::atoi(args[3].c_str()), std::atof(args[4].c_str()));
   } catch (const std::exception& failure) {
-    std::fprintf(stderr, "annotate: %s\n", failure.what());
+    std::fprintf(stderr, "annotate: %s\n", collection::lastLine(failure.what()).c_str());
     return 1;
   }
   return usage();

@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <stdexcept>
 #include <vector>
 
+#include "collection/normalise.h"
 #include "collection/overlay.h"
 #include "formats/exchanged_formats.h"
 #include "collection/regions.h"
@@ -49,18 +49,6 @@ std::string lowerExtension(const fs::path& photo) {
   return extension;
 }
 
-std::string firstLine(const std::string& text) {
-  const std::size_t start = text.find_first_not_of(" \t\r\n");
-  if (start == std::string::npos) return "";
-  const std::size_t end = text.find_first_of("\r\n", start);
-  return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-}
-
-void readSize(const fs::path& file, int& width, int& height) {
-  std::ifstream in(file);
-  if (!(in >> width >> height)) width = height = 0;
-}
-
 // Leftovers of an earlier photo (or of a job killed half-way) go, the folders
 // the programs expect stay.
 void clearSlot(const fs::path& slot) {
@@ -74,31 +62,21 @@ void clearSlot(const fs::path& slot) {
 }
 
 // Turns the photo upright, flattens it onto white, scales it and writes it as
-// the slot's PPM; the sizes before and after land in two small files.
+// the slot's PPM.
 void normalise(const ChainSettings& settings, const fs::path& slot, const fs::path& photo, PhotoRecord& record) {
   std::error_code error;
   if (!fs::is_regular_file(photo, error)) throw JobFailure("no such photo: " + photo.string());
   // The photo is reached through a link with a plain name, so that nothing in
-  // its own name (brackets, colons, a leading dash) is read as an option.
+  // its own name (brackets, colons, a leading dash) is read as an option, and
+  // messages name it alike on every machine.
   const std::string source = "images/source" + lowerExtension(photo);
   fs::create_symlink(fs::absolute(photo), slot / source);
-  std::vector<std::string> command = {"convert", "-regard-warnings", source + "[0]", "-format", "%w %h\\n",
-                                      "-write", "info:original-size.txt", "-auto-orient", "-background", "white",
-                                      "-alpha", "remove", "-alpha", "off", "-depth", "8"};
-  if (!settings.fullSize) {
-    const std::string side = std::to_string(kLongerSide);
-    const std::string box = side + 'x' + side + '>';
-    command.insert(command.end(), {"-resize", box});
-  }
-  command.insert(command.end(), {"-format", "%w %h\\n", "-write", "info:normalised-size.txt", "-strip", kNormalised});
-  for (const char* file : {"original-size.txt", "normalised-size.txt"}) fs::remove(slot / file);
-  const RunResult run = runIn(slot, command, slot / "convert.log");
-  if (run.status != 0 || !fs::is_regular_file(slot / kNormalised, error)) {
-    const std::string message = firstLine(run.output);
-    throw JobFailure(message.empty() ? "convert failed on the photo" : message);
-  }
-  readSize(slot / "original-size.txt", record.originalWidth, record.originalHeight);
-  readSize(slot / "normalised-size.txt", record.width, record.height);
+  const PhotoSizes sizes = normalisePhoto(fs::absolute(slot / source).string(), source, (slot / kNormalised).string(),
+                                          settings.fullSize ? 0 : kLongerSide);
+  record.originalWidth = sizes.originalWidth;
+  record.originalHeight = sizes.originalHeight;
+  record.width = sizes.width;
+  record.height = sizes.height;
   if (std::min(record.width, record.height) < kSmallestSide)
     throw JobFailure("too small to segment: " + std::to_string(record.width) + " x " + std::to_string(record.height) +
                      " pixels (at least " + std::to_string(kSmallestSide) + " on each side)");
@@ -237,7 +215,7 @@ void prepareSlot(const ChainSettings& settings, const fs::path& slot) {
     fs::remove_all(slot / "conf/SVMtrainingModels");
     fs::copy(settings.models, slot / "conf/SVMtrainingModels", fs::copy_options::recursive);
   }
-  writeFileAtomically(slot / kLayoutMark, wanted);
+  writeFile(slot / kLayoutMark, wanted);
 }
 
 PhotoRecord annotatePhoto(const ChainSettings& settings, const fs::path& slot, const fs::path& photo,
@@ -260,7 +238,7 @@ PhotoRecord annotatePhoto(const ChainSettings& settings, const fs::path& slot, c
     stage(slot, staging, record);
     record.annotated = true;
     record.seconds = seconds();
-    writeFileAtomically(staging / kRecordName, recordText(record));
+    writeFile(staging / kRecordName, recordText(record));
     publish(staging, destination);
     fs::remove(failureRecord(output, relative));
     return record;
@@ -279,7 +257,7 @@ PhotoRecord annotatePhoto(const ChainSettings& settings, const fs::path& slot, c
   record.seconds = seconds();
   const fs::path failed = failureRecord(output, relative);
   fs::create_directories(failed.parent_path());
-  writeFileAtomically(failed, recordText(record));
+  writeFile(failed, recordText(record));
   return record;
 }
 

@@ -171,7 +171,7 @@ std::vector<std::string> readJobList(const fs::path& path) {
 void writeJobList(const fs::path& path, const std::vector<std::string>& photos) {
   std::string text;
   for (const std::string& photo : photos) text += photo + '\0';
-  writeFileAtomically(path, text);
+  writeFile(path, text);
 }
 
 std::vector<std::string> outsideOutput(const std::vector<std::string>& photos, const fs::path& photoFolder,
@@ -185,7 +185,8 @@ std::vector<std::string> outsideOutput(const std::vector<std::string>& photos, c
 }
 
 void removeLeftovers(const fs::path& output) {
-  static const std::regex leftover(R"(\..+\.(partial|old)-[0-9]+)");
+  // Folders of killed jobs, and files platform::replaceFile was writing.
+  static const std::regex leftover(R"(\..+\.(partial|old)-[0-9]+|\.writing-[0-9]+-[0-9]+\.tmp)");
   std::vector<fs::path> found;
   for (auto walk = fs::recursive_directory_iterator(output); walk != fs::recursive_directory_iterator(); ++walk) {
     const std::string name = walk->path().filename().string();

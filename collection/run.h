@@ -1,6 +1,7 @@
 #pragma once
 // Starting a program in a given working directory with its output captured
-// in a file, for the chain steps of one photo.
+// in a file, for the chain steps of one photo, and the small file helpers of
+// a batch.
 
 #include <filesystem>
 #include <string>
@@ -15,7 +16,7 @@ struct RunResult {
 
 // Runs arguments[0] (searched on PATH when it has no separator) in
 // `directory`, standard output and standard error both going to `log`, and
-// waits for it. The log's text is returned too.
+// waits for it (platform::runProgramLogged). The log's text is returned too.
 RunResult runIn(const std::filesystem::path& directory, const std::vector<std::string>& arguments,
                 const std::filesystem::path& log);
 
@@ -29,9 +30,9 @@ std::string readWholeFile(const std::filesystem::path& path);
 // A hidden name beside `path` for work in progress: "<dir>/.<name>.<tag>-<pid>".
 std::filesystem::path besideHidden(const std::filesystem::path& path, const std::string& tag);
 
-// Writes `text` to `path` through a temporary file beside it that is renamed
-// into place, so readers see the old file or the whole new one. Throws
-// std::runtime_error when the file cannot be written.
-void writeFileAtomically(const std::filesystem::path& path, const std::string& text);
+// Writes `text` as `path` through platform::replaceFile: readers see the old
+// file or the whole new one. Throws platform::Failure ("cannot write <path>:
+// <reason>") when the file cannot be written.
+void writeFile(const std::filesystem::path& path, const std::string& text);
 
 }  // namespace collection

@@ -10,6 +10,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -136,6 +137,82 @@ int runProgram(const std::vector<std::string>& arguments) {
     reportNotStarted(arguments[0], error);
     return -1;
   }
+  int status = 0;
+  while (waitpid(child, &status, 0) == -1) {
+    if (errno != EINTR) return -1;
+  }
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return -1;
+#endif
+}
+
+int runProgramLogged(const std::vector<std::string>& arguments, const std::string& directory,
+                     const std::string& log) {
+  if (arguments.empty()) return -1;
+  std::fflush(nullptr);
+
+#ifdef _WIN32
+  SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE output = CreateFileA(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (output == INVALID_HANDLE_VALUE) return -1;
+  HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+  std::string commandLine;
+  for (const std::string& argument : arguments) {
+    if (!commandLine.empty()) commandLine.push_back(' ');
+    commandLine += quoted(argument);
+  }
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = input;
+  startup.hStdOutput = output;
+  startup.hStdError = output;
+  PROCESS_INFORMATION started{};
+  const BOOL created = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                      directory.c_str(), &startup, &started);
+  int status = -1;
+  if (created) {
+    WaitForSingleObject(started.hProcess, INFINITE);
+    DWORD code = 0;
+    if (GetExitCodeProcess(started.hProcess, &code)) status = static_cast<int>(code);
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+  } else {
+    const DWORD reason = GetLastError();
+    const std::string line = "could not start " + arguments[0] + ": error " + std::to_string(reason) + "\n";
+    DWORD written = 0;
+    WriteFile(output, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  }
+  if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
+  CloseHandle(output);
+  return status;
+#else
+  const int output = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (output < 0) return -1;
+  std::vector<std::string> copies(arguments);
+  std::vector<char*> argv;
+  for (std::string& argument : copies) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, output, 1);
+  posix_spawn_file_actions_adddup2(&actions, output, 2);
+  posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
+  pid_t child = 0;
+  const int error = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (error != 0) {
+    const std::string line = "could not start " + arguments[0] + ": " + std::strerror(error) + "\n";
+    [[maybe_unused]] const ssize_t written = write(output, line.data(), line.size());
+    close(output);
+    return -1;
+  }
+  close(output);
   int status = 0;
   while (waitpid(child, &status, 0) == -1) {
     if (errno != EINTR) return -1;

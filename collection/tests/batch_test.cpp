@@ -174,10 +174,10 @@ TEST(Batch, BadPhotosFailWithTheirMessagesAndAreTriedAgain) {
   keepCredits(photos);
   const auto samples = samplePhotos();
   fs::copy_file(samples[0], photos / "good.jpg");
-  collection::writeFileAtomically(photos / "empty.jpg", "");
-  collection::writeFileAtomically(photos / "text.jpg", "this is not a photo\n");
+  collection::writeFile(photos / "empty.jpg", "");
+  collection::writeFile(photos / "text.jpg", "this is not a photo\n");
   const std::string whole = readWholeFile(samples[1]);
-  collection::writeFileAtomically(photos / "truncated.jpg", whole.substr(0, whole.size() / 3));
+  collection::writeFile(photos / "truncated.jpg", whole.substr(0, whole.size() / 3));
   ASSERT_EQ(run(photos, {"convert", "-size", "4x4", "xc:red", "tiny.png"}).status, 0);
   const fs::path output = freshFolder("bad-out");
   const auto result = annotate({"-j", "2"}, photos, output);

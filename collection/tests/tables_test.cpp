@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "collection/csv.h"
@@ -79,16 +80,16 @@ TEST(Record, AFolderIsCompleteOnlyWithEveryListedFileAtItsSize) {
   PhotoRecord record;
   record.annotated = true;
   record.files = {{"a.xml", 3}, {"b.png", 2}};
-  writeFileAtomically(folder / "a.xml", "abc");
+  writeFile(folder / "a.xml", "abc");
   EXPECT_FALSE(isComplete(folder)) << "no record yet";
-  writeFileAtomically(folder / kRecordName, recordText(record));
+  writeFile(folder / kRecordName, recordText(record));
   EXPECT_FALSE(isComplete(folder)) << "b.png missing";
-  writeFileAtomically(folder / "b.png", "x");
+  writeFile(folder / "b.png", "x");
   EXPECT_FALSE(isComplete(folder)) << "b.png cut short";
-  writeFileAtomically(folder / "b.png", "xy");
+  writeFile(folder / "b.png", "xy");
   EXPECT_TRUE(isComplete(folder));
   record.annotated = false;
-  writeFileAtomically(folder / kRecordName, recordText(record));
+  writeFile(folder / kRecordName, recordText(record));
   EXPECT_FALSE(isComplete(folder)) << "a failure record is not a published folder";
 }
 
@@ -193,8 +194,8 @@ TEST(Plan, SplitsDoneFromTodoAndKeepsTheOutputOut) {
   record.annotated = true;
   record.files = {{"labels.seg", 1}};
   fs::create_directories(output / "a.jpg");
-  writeFileAtomically(output / "a.jpg/labels.seg", "x");
-  writeFileAtomically(output / "a.jpg" / kRecordName, recordText(record));
+  writeFile(output / "a.jpg/labels.seg", "x");
+  writeFile(output / "a.jpg" / kRecordName, recordText(record));
   fs::create_directories(output / "b.jpg");  // an empty folder is not done
   std::vector<std::string> todo, done;
   planBatch(output, {"./a.jpg", "./b.jpg", "./c.jpg"}, todo, done);
@@ -206,6 +207,25 @@ TEST(Plan, SplitsDoneFromTodoAndKeepsTheOutputOut) {
   EXPECT_EQ(readJobList(root / "list"), (std::vector<std::string>{"./x y.jpg", "./-z\n.jpg"}));
 }
 
+TEST(Plan, RemovesWhatKilledJobsLeftAndNothingElse) {
+  const fs::path output = scratch("leftovers");
+  fs::create_directories(output / "sub/.a.jpg.partial-12");
+  fs::create_directories(output / "sub/.a.jpg.old-7");
+  fs::create_directories(output / "sub/b.jpg");
+  fs::create_directories(output / ".annotate/failed");
+  for (const char* file : {".writing-12-0.tmp", "sub/b.jpg/.writing-3-14.tmp", "sub/.c.jpg.partial-5", "keep.partial-1",
+                           ".writing-x.tmp", "sub/b.jpg/labels.seg", ".annotate/failed/.d.jpg.txt.partial-9"})
+    writeFile(output / file, "x");
+  removeLeftovers(output);
+  std::vector<std::string> left;
+  for (const auto& entry : fs::recursive_directory_iterator(output))
+    if (entry.is_regular_file()) left.push_back(fs::relative(entry.path(), output).string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{".annotate/failed/.d.jpg.txt.partial-9", ".writing-x.tmp", "keep.partial-1",
+                                            "sub/b.jpg/labels.seg"}));
+  EXPECT_FALSE(fs::exists(output / "sub/.a.jpg.old-7"));
+}
+
 TEST(Adopt, TakesCompleteReturnedFoldersAndFailuresOnly) {
   const fs::path root = scratch("adopt");
   const fs::path output = root / "out";
@@ -215,19 +235,19 @@ TEST(Adopt, TakesCompleteReturnedFoldersAndFailuresOnly) {
   record.files = {{"labels.seg", 1}};
   const fs::path whole = incoming / "1/ret/sub/a.jpg";
   fs::create_directories(whole);
-  writeFileAtomically(whole / "labels.seg", "x");
-  writeFileAtomically(whole / kRecordName, recordText(record));
+  writeFile(whole / "labels.seg", "x");
+  writeFile(whole / kRecordName, recordText(record));
   const fs::path half = incoming / "2/ret/b.jpg";  // its transfer was cut short
   fs::create_directories(half);
-  writeFileAtomically(half / kRecordName, recordText(record));
+  writeFile(half / kRecordName, recordText(record));
   PhotoRecord failed;
   failed.message = "convert: no image";
   const fs::path failure = incoming / "3/ret" / kFailedFolder / "c.jpg.txt";
   fs::create_directories(failure.parent_path());
-  writeFileAtomically(failure, recordText(failed));
+  writeFile(failure, recordText(failed));
   // An older failure of a.jpg goes once a.jpg is published.
   fs::create_directories(failureRecord(output, "sub/a.jpg").parent_path());
-  writeFileAtomically(failureRecord(output, "sub/a.jpg"), recordText(failed));
+  writeFile(failureRecord(output, "sub/a.jpg"), recordText(failed));
 
   EXPECT_EQ(adoptReturned(incoming, output), 2);
   EXPECT_TRUE(isComplete(output / "sub/a.jpg"));

@@ -96,4 +96,31 @@ TEST(RunProgram, ReportsAProgramThatCannotBeStarted) {
   EXPECT_EQ(message.find('\n'), message.size() - 1) << "one line only";
 }
 
+TEST(RunProgramLogged, RunsInTheFolderWithBothStreamsInTheLogAndNoInput) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "work");
+  writeScript(dir / "work/talk", "pwd; echo out; echo err >&2; cat; echo \"[$1]\"; exit 4\n");
+  // The log's relative name is the caller's, the program's ./talk is the folder's.
+  const std::filesystem::path caller = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  const int status = platform::runProgramLogged({"./talk", "two words"}, dir / "work", "talk.log");
+  std::filesystem::current_path(caller);
+  EXPECT_EQ(status, 4);
+  EXPECT_EQ(readFile(dir / "talk.log"),
+            std::filesystem::canonical(dir / "work").string() + "\nout\nerr\n[two words]\n");
+  EXPECT_EQ(platform::runProgramLogged({"sh", "-c", "echo again"}, dir / "work", dir / "talk.log"), 0);
+  EXPECT_EQ(readFile(dir / "talk.log"), "again\n") << "the log starts empty";
+}
+
+TEST(RunProgramLogged, LogsAProgramThatCannotBeStarted) {
+  TempDir dir;
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(platform::runProgramLogged({dir / "missing"}, dir.path().string(), dir / "missing.log"), -1);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  const std::string line = readFile(dir / "missing.log");
+  EXPECT_EQ(line.rfind("could not start " + (dir / "missing") + ": ", 0), 0u) << line;
+  EXPECT_EQ(line.find('\n'), line.size() - 1) << "one line only";
+  EXPECT_EQ(platform::runProgramLogged({"true"}, dir.path().string(), dir / "no-such-folder/x.log"), -1);
+}
+
 }  // namespace
