@@ -96,6 +96,15 @@ TEST(RunProgram, ReportsAProgramThatCannotBeStarted) {
   EXPECT_EQ(message.find('\n'), message.size() - 1) << "one line only";
 }
 
+#ifndef _WIN32
+// The logged start serves the collection's driver, which runs on POSIX only;
+// its tests use shell scripts.
+void writeScript(const std::filesystem::path& path, const std::string& body) {
+  testing_support::writeFile(path, "#!/bin/sh\n" + body);
+  std::filesystem::permissions(path, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                                         std::filesystem::perms::group_exec);
+}
+
 TEST(RunProgramLogged, RunsInTheFolderWithBothStreamsInTheLogAndNoInput) {
   TempDir dir;
   std::filesystem::create_directory(dir / "work");
@@ -122,5 +131,7 @@ TEST(RunProgramLogged, LogsAProgramThatCannotBeStarted) {
   EXPECT_EQ(line.find('\n'), line.size() - 1) << "one line only";
   EXPECT_EQ(platform::runProgramLogged({"true"}, dir.path().string(), dir / "no-such-folder/x.log"), -1);
 }
+
+#endif
 
 }  // namespace
