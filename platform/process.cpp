@@ -83,6 +83,17 @@ int startError(DWORD error) {
       return EINVAL;
   }
 }
+#else
+// The child's exit status, 128 + the signal that ended it, or -1.
+int waitForExit(pid_t child) {
+  int status = 0;
+  while (waitpid(child, &status, 0) == -1) {
+    if (errno != EINTR) return -1;
+  }
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return -1;
+}
 #endif
 
 }  // namespace
@@ -137,13 +148,7 @@ int runProgram(const std::vector<std::string>& arguments) {
     reportNotStarted(arguments[0], error);
     return -1;
   }
-  int status = 0;
-  while (waitpid(child, &status, 0) == -1) {
-    if (errno != EINTR) return -1;
-  }
-  if (WIFEXITED(status)) return WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-  return -1;
+  return waitForExit(child);
 #endif
 }
 
@@ -213,13 +218,7 @@ int runProgramLogged(const std::vector<std::string>& arguments, const std::strin
     return -1;
   }
   close(output);
-  int status = 0;
-  while (waitpid(child, &status, 0) == -1) {
-    if (errno != EINTR) return -1;
-  }
-  if (WIFEXITED(status)) return WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-  return -1;
+  return waitForExit(child);
 #endif
 }
 
