@@ -38,16 +38,22 @@ std::string lowerExtension(const fs::path& photo) {
   return extension;
 }
 
+// Removes everything in `folder` but the entry named `kept`, making the
+// folder when it is missing.
+void emptyFolder(const fs::path& folder, const std::string& kept = "") {
+  fs::create_directories(folder);
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+    if (entry.path().filename() != kept) fs::remove_all(entry.path());
+}
+
 // Leftovers of an earlier photo (or of a job killed half-way) go, the folders
-// the programs expect stay.
+// the programs expect stay. The folders themselves are kept from photo to
+// photo: making a folder is the dearest of the file system's operations here.
 void clearSlot(const fs::path& slot) {
-  fs::remove_all(slot / "images");
-  for (const char* folder : {"descriptors", "output"}) {
-    fs::remove_all(slot / folder);
-    fs::create_directories(slot / folder);
-  }
+  emptyFolder(slot / "images", "segmentationMasks");
+  emptyFolder(slot / "images/segmentationMasks");
+  for (const char* folder : {"descriptors", "output"}) emptyFolder(slot / folder);
   for (const char* file : {"infiles.txt", "testDataFile.txt", "output.txt"}) fs::remove(slot / file);
-  fs::create_directories(slot / "images/segmentationMasks");
 }
 
 // Turns the photo upright, flattens it onto white, scales it and writes it as
