@@ -44,7 +44,7 @@ compare() {
   fi
 }
 
-declare -A cpu wall_of
+declare -A cpu wall_of failed
 for slots in 1 2; do
   for engine in "${engines[@]}"; do
     out=$work/$engine-$slots
@@ -60,10 +60,15 @@ for slots in 1 2; do
       printf "%-10s -j %d, %d photos: %.2f s wall, %.2f s processor, %.1f ms processor a photo, %.2f photos per processor-second, %.2f photos/s\n",
         e, j, n, w, c, 1000 * c / n, n / c, n / w }'
     echo "  $(tail -n 1 "$work/summary")"
+    failed[$engine-$slots]=$(sed -n 's/.* \([0-9]*\) failed,.*/\1/p' "$work/summary" | tail -n 1)
+    if [ "${failed[$engine-$slots]:-1}" != 0 ]; then
+      echo "  PHOTOS FAILED: this run's figures are not those of the chain"
+    fi
     if [ "$engine-$slots" != "${engines[0]}-1" ]; then compare "$work/${engines[0]}-1" "$out"; fi
   done
 done
 for slots in 1 2; do
+  if [ "${failed[${engines[0]}-$slots]:-1}${failed[${engines[1]}-$slots]:-1}" != 00 ]; then continue; fi
   awk -v a="${engines[0]}" -v b="${engines[1]}" -v j="$slots" -v ca="${cpu[${engines[0]}-$slots]}" \
     -v cb="${cpu[${engines[1]}-$slots]}" 'BEGIN {
     if (cb > 0) printf "-j %d: %s %.2f times the photos per processor-second of %s\n", j, b, ca / cb, a }'
