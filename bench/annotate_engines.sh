@@ -74,6 +74,7 @@ for slots in 1 2; do
     if (cb > 0) printf "-j %d: %s %.2f times the photos per processor-second of %s\n", j, b, ca / cb, a }'
 done
 for engine in "${engines[@]}"; do
+  if [ "${failed[$engine-1]:-1}${failed[$engine-2]:-1}" != 00 ]; then continue; fi
   awk -v e="$engine" -v one="${wall_of[$engine-1]}" -v two="${wall_of[$engine-2]}" 'BEGIN {
     if (two > 0) printf "%s: -j 2 %.2f times as fast as -j 1 (wall)\n", e, one / two }'
 done
