@@ -30,6 +30,7 @@
 #include "collection/normalise.h"
 #include "collection/photo_job.h"
 #include "collection/run.h"
+#include "collection/tests/engine_support.h"
 
 namespace fs = std::filesystem;
 
@@ -49,23 +50,10 @@ struct Photo {
   std::string ppm;
 };
 
-void clearSlot(const fs::path& slot, const Photo& photo) {
-  for (const char* folder : {"images", "descriptors", "output"}) fs::remove_all(slot / folder);
-  for (const char* folder : {"images/segmentationMasks", "descriptors", "output"}) fs::create_directories(slot / folder);
+// The slot made ready and the photo's PPM put in.
+void putPhoto(const fs::path& slot, const Photo& photo) {
+  engine_support::clearSlot(slot);
   collection::writeFile(slot / collection::kNormalised, photo.ppm);
-}
-
-std::map<std::string, std::string> chainFiles(const fs::path& slot) {
-  std::map<std::string, std::string> files;
-  for (const char* folder : {"images", "descriptors", "output"})
-    for (const auto& entry : fs::recursive_directory_iterator(slot / folder))
-      if (entry.is_regular_file()) files[fs::relative(entry.path(), slot).string()] = collection::readWholeFile(entry.path());
-  return files;
-}
-
-bool programChain(const fs::path& slot, const fs::path& logs) {
-  return collection::runIn(slot, {FERROW_PATH, collection::kNormalised}, logs / "Ferrow.log").status == 0 &&
-         collection::runIn(slot, {TAMSEL_PATH, collection::kNormalised, "concepts.txt"}, logs / "Tamsel.log").status == 0;
 }
 
 }  // namespace
@@ -103,12 +91,7 @@ int main(int argc, char** argv) {
     photos.push_back({file.filename().string(), collection::readWholeFile(ppm)});
   }
 
-  collection::ChainSettings settings;
-  settings.ferrow = FERROW_PATH;
-  settings.tamsel = TAMSEL_PATH;
-  settings.layout = fs::path(PROJECT_SOURCE_DIR) / "scripts/layout";
-  settings.layoutFrom = PROJECT_BINARY_DIR;
-  settings.concepts = fs::path(PROJECT_SOURCE_DIR) / "models/concepts.txt";
+  const collection::ChainSettings settings = engine_support::buildTreeSettings();
   const fs::path programs = work / "programs";
   const fs::path engine = work / "engine";
   fs::create_directories(programs);
@@ -116,8 +99,8 @@ int main(int argc, char** argv) {
   collection::prepareSlot(settings, programs);
   // The programs' slot as it is after its first photo: the binary models
   // written beside the text ones.
-  clearSlot(programs, photos.front());
-  programChain(programs, work);
+  putPhoto(programs, photos.front());
+  engine_support::runPrograms(programs, work);
 
   // The chain is made and prepared inside the timing: what a job process
   // pays once, models included (they load on the first photo).
@@ -133,13 +116,13 @@ int main(int argc, char** argv) {
     for (const Photo& photo : photos) {
       bool programsMade = true;
       if (!engineOnly) {
-        clearSlot(programs, photo);
+        putPhoto(programs, photo);
         const double programBefore = ownAndChildrenMs();
-        programsMade = programChain(programs, work);
+        programsMade = engine_support::runPrograms(programs, work).empty();
         programMs += ownAndChildrenMs() - programBefore;
       }
 
-      clearSlot(engine, photo);
+      putPhoto(engine, photo);
       const double engineBefore = cpuMs(RUSAGE_SELF);
       bool engineMade = true;
       std::string reason;
@@ -161,8 +144,8 @@ int main(int argc, char** argv) {
         continue;
       }
       if (engineOnly) continue;
-      const auto expected = chainFiles(programs);
-      const auto made = chainFiles(engine);
+      const auto expected = engine_support::chainFiles(programs);
+      const auto made = engine_support::chainFiles(engine);
       if (expected == made) {
         ++identical;
       } else {

@@ -18,6 +18,7 @@
 #include "collection/normalise.h"
 #include "collection/photo_job.h"
 #include "collection/run.h"
+#include "engine_support.h"
 #include "testing/test_files.h"
 
 namespace {
@@ -25,20 +26,11 @@ namespace {
 namespace fs = std::filesystem;
 using testing_support::readFile;
 using testing_support::writeFile;
+using namespace engine_support;
 
 const collection::ImageLibrary& library() {
   static const collection::ImageLibrary started(nullptr);
   return started;
-}
-
-collection::ChainSettings settings() {
-  collection::ChainSettings chosen;
-  chosen.ferrow = FERROW_PATH;
-  chosen.tamsel = TAMSEL_PATH;
-  chosen.layout = fs::path(PROJECT_SOURCE_DIR) / "scripts/layout";
-  chosen.layoutFrom = PROJECT_BINARY_DIR;
-  chosen.concepts = fs::path(PROJECT_SOURCE_DIR) / "models/concepts.txt";
-  return chosen;
 }
 
 // A photo of the series: a file to normalise, or the bytes of the slot's
@@ -66,15 +58,6 @@ std::string ppm(int width, int height, const std::string& raster) {
   return "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n" + raster;
 }
 
-// Every file the chain leaves in a slot, by path below the slot.
-std::map<std::string, std::string> chainFiles(const fs::path& slot) {
-  std::map<std::string, std::string> files;
-  for (const char* folder : {"images", "descriptors", "output"})
-    for (const auto& entry : fs::recursive_directory_iterator(slot / folder))
-      if (entry.is_regular_file()) files[fs::relative(entry.path(), slot).string()] = readFile(entry.path());
-  return files;
-}
-
 class EngineTest : public testing::Test {
  protected:
   EngineTest() : programs_(scratch_.path() / "programs"), engine_(scratch_.path() / "engine") {
@@ -82,16 +65,14 @@ class EngineTest : public testing::Test {
     collection::putFirstOnPath(fs::path(PREDICTOR_PATH).parent_path().string());
     fs::create_directories(programs_);
     fs::create_directories(engine_);
-    collection::prepareSlot(settings(), programs_);
+    collection::prepareSlot(buildTreeSettings(), programs_);
     chain_->prepare(engine_);
   }
 
   // The slot as a job leaves it for the chain: the photo's files gone, the
   // folders the programs expect in place, the photo's PPM written.
   static void putPhoto(const fs::path& slot, const Photo& photo) {
-    for (const char* folder : {"images", "descriptors", "output"}) fs::remove_all(slot / folder);
-    for (const char* folder : {"images/segmentationMasks", "descriptors", "output"})
-      fs::create_directories(slot / folder);
+    clearSlot(slot);
     if (photo.ppm.empty())
       collection::normalisePhoto(photo.file.string(), photo.name, (slot / collection::kNormalised).string(),
                                  collection::kLongerSide);
@@ -99,17 +80,9 @@ class EngineTest : public testing::Test {
       writeFile(slot / collection::kNormalised, photo.ppm);
   }
 
-  // Ferrow then Tamsel in the programs' slot; empty when both succeeded,
-  // else the last line of the one that failed.
   std::string runPrograms(const Photo& photo) {
     putPhoto(programs_, photo);
-    const collection::RunResult ferrow =
-        collection::runIn(programs_, {FERROW_PATH, collection::kNormalised}, scratch_.path() / "Ferrow.log");
-    if (ferrow.status != 0) return collection::lastLine(ferrow.output);
-    const collection::RunResult tamsel = collection::runIn(
-        programs_, {TAMSEL_PATH, collection::kNormalised, "concepts.txt"}, scratch_.path() / "Tamsel.log");
-    if (tamsel.status != 0) return collection::lastLine(tamsel.output);
-    return "";
+    return engine_support::runPrograms(programs_, scratch_.path());
   }
 
   // The in-process chain in its slot; empty when it succeeded, else its reason.
@@ -156,7 +129,7 @@ class EngineTest : public testing::Test {
   testing_support::TempDir scratch_;
   fs::path programs_;
   fs::path engine_;
-  std::unique_ptr<collection::Chain> chain_ = collection::inProcessChain(settings());
+  std::unique_ptr<collection::Chain> chain_ = collection::inProcessChain(buildTreeSettings());
 };
 
 TEST_F(EngineTest, TheSamplesGiveTheProgramsFiles) { compareSeries(samplePhotos()); }
