@@ -61,14 +61,22 @@ std::string inSlot(const fs::path& slot, const std::string& relative) {
   return (slot / (relative.rfind("./", 0) == 0 ? relative.substr(2) : relative)).string();
 }
 
-// Runs one step; its failure becomes one line naming the step.
+// Runs one step; its failure becomes one line naming the step, and the files
+// of the slot as the programs name them, relative to it.
 template <typename Step>
-auto step(const char* name, Step&& body) {
+auto step(const char* name, const fs::path& slot, Step&& body) {
+  std::string reason;
   try {
     return body();
   } catch (const platform::Failure& failure) {
-    throw std::runtime_error(std::string(name) + ": " + lastLine(failure.what()));
+    reason = lastLine(failure.what());
+  } catch (const std::bad_alloc&) {
+    reason = "allocation failure";
   }
+  const std::string prefix = (slot / "").string();
+  for (std::size_t at = reason.find(prefix); at != std::string::npos; at = reason.find(prefix, at))
+    reason.erase(at, prefix.size());
+  throw std::runtime_error(std::string(name) + ": " + reason);
 }
 
 class InProcessChain : public Chain {
@@ -85,23 +93,23 @@ class InProcessChain : public Chain {
   void run(const fs::path& slot) override {
     if (!predictor_ || slot_ != slot) prepare(slot);
     const imaging::ColourImage pixels =
-        step("reading the photo", [&] { return imaging::readColourImage(inSlot(slot, kNormalised)); });
-    const imaging::GreyImage labels = step("segmenting", [&] {
+        step("reading the photo", slot, [&] { return imaging::readColourImage(inSlot(slot, kNormalised)); });
+    const imaging::GreyImage labels = step("segmenting", slot, [&] {
       segmentation::Log log;  // the segmenter's progress text is not wanted here
       imaging::GreyImage bytes = segmentation::segmentImage(pixels, segmenterSettings(), log).labelBytes;
       imaging::writeGreyImage(inSlot(slot, kLabels), bytes);
       return bytes;
     });
-    step("extracting descriptors", [&] {
+    step("extracting descriptors", slot, [&] {
       const std::vector<descriptors::Region> regions = descriptors::findRegions(labels);
       for (const formats::DescriptorKind kind : formats::kExtractionOrder)
         platform::replaceFile(inSlot(slot, classification::descriptorPath(kImageName, kind)),
                               descriptors::descriptorText(kind, pixels, labels, regions),
                               platform::WriteReport::OpeningClosing);
     });
-    step("writing the region masks",
+    step("writing the region masks", slot,
          [&] { pipeline::writeRegionMasks(labels, inSlot(slot, kImageFolder), kImageName); });
-    step("classifying", [&] { classify(slot, imaging::regionCount(labels)); });
+    step("classifying", slot, [&] { classify(slot, imaging::regionCount(labels)); });
   }
 
  private:

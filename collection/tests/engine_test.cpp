@@ -162,7 +162,8 @@ TEST_F(EngineTest, PhotosThatFailFailAlone) {
     ADD_FAILURE() << "a truncated photo was annotated";
   } catch (const std::exception& failure) {
     const std::string reason = failure.what();
-    EXPECT_EQ(reason.rfind("reading the photo: ", 0), 0u) << reason;
+    // The photo named as the programs name it, relative to the slot.
+    EXPECT_EQ(reason.rfind("reading the photo: images/photo.ppm: ", 0), 0u) << reason;
     EXPECT_NE(reason.find("fewer than"), std::string::npos) << reason;
   }
 }
@@ -178,7 +179,8 @@ TEST_F(EngineTest, AModelThatDoesNotLoadFailsThePhotoWithItsName) {
   writeFile(model, "svm_type c_svc\nkernel_type nonsense\n");
   const std::string reason = runEngine(samples[0]);
   EXPECT_EQ(reason.rfind("classifying: ", 0), 0u) << reason;
-  EXPECT_NE(reason.find("trainingModels_sky.txt"), std::string::npos) << reason;
+  EXPECT_NE(reason.find("conf//SVMtrainingModels/trainingModels_sky.txt"), std::string::npos) << reason;
+  EXPECT_EQ(reason.find(engine_.string()), std::string::npos) << reason;
   EXPECT_EQ(reason.find('\n'), std::string::npos) << reason;
   EXPECT_FALSE(fs::exists(engine_ / collection::kResults));
 
