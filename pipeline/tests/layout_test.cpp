@@ -57,6 +57,22 @@ TEST(Layout, LaysOutTheWorkingDirectoryAndCanRunAgain) {
   EXPECT_EQ(readFile(work / "lib/Zorvik"), "#!/bin/sh\necho newer segmenter\n");
 }
 
+// A Windows build's programs keep their ".exe", as Ferrow starts them there.
+TEST(Layout, LaysOutTheProgramsOfAWindowsBuild) {
+  TempDir root;
+  const fs::path build = root.path() / "build";
+  const fs::path work = root.path() / "work";
+  fs::create_directories(build / "segmentation");
+  fs::create_directories(build / "tools/descriptors");
+  writeScript(build / "segmentation/Zorvik.exe", "segmenter");
+  writeScript(build / "tools/descriptors/mpeg7DescriptorsExtraction.exe", "extractor");
+
+  const ProgramRun run = layout(root, build, work);
+  ASSERT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(namesIn(work / "lib"), (std::vector<std::string>{"Parfiles", "Zorvik.exe", "mpeg7DescriptorsExtraction.exe"}));
+  EXPECT_EQ(readFile(work / "lib/Zorvik.exe"), "#!/bin/sh\nsegmenter");
+}
+
 TEST(Layout, RefusesABuildWithoutTheSegmenter) {
   TempDir root;
   fs::create_directories(root.path() / "build");
