@@ -271,8 +271,8 @@ TEST_P(TamselFailure, StopsWithItsMessageAndLeavesNoResults) {
   if (c.arrange) c.arrange(*this);
   if (predictorUninstalled_ && testing_support::onPath("SVMpredictfuzzy"))
     GTEST_SKIP() << "a predictor is installed on PATH";
-  EXPECT_EQ(run(c.arguments.empty() ? std::vector<std::string>{native("images/photo.jpg"), "concepts.txt"} : c.arguments),
-            1);
+  const std::vector<std::string> usual{native("images/photo.jpg"), "concepts.txt"};
+  EXPECT_EQ(run(c.arguments.empty() ? usual : c.arguments), 1);
   EXPECT_EQ(out(), c.out);
   EXPECT_EQ(err(), c.err);
   const std::string log = predictorLog();
@@ -330,7 +330,9 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"predictor leaves no output", [](auto& t) { t.silence("sky"); }, {},
                     afterBanner("cannot write!!!!!!!!!!!!!!"), "", 1, {"testDataFile.txt"}},
         FailureCase{"predictor cannot be started", [](auto& t) { t.uninstallPredictor(); }, {},
-                    afterBanner("cannot write!!!!!!!!!!!!!!"), "could not start SVMpredictfuzzy: No such file or directory\n",
+                    afterBanner("cannot write!!!!!!!!!!!!!!"),
+                    "could not start " + platform::executableName("SVMpredictfuzzy") +
+                        ": No such file or directory\n",
                     0, {"testDataFile.txt"}},
         FailureCase{"too few numbers", [](auto& t) { t.answer("sky", "0.5\n"); }, {},
                     afterBanner("failure in reading file output.txt\n"), "", 1, {}},

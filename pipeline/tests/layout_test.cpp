@@ -69,7 +69,8 @@ TEST(Layout, LaysOutTheProgramsOfAWindowsBuild) {
 
   const ProgramRun run = layout(root, build, work);
   ASSERT_EQ(run.status, 0) << run.errors;
-  EXPECT_EQ(namesIn(work / "lib"), (std::vector<std::string>{"Parfiles", "Zorvik.exe", "mpeg7DescriptorsExtraction.exe"}));
+  EXPECT_EQ(namesIn(work / "lib"),
+            (std::vector<std::string>{"Parfiles", "Zorvik.exe", "mpeg7DescriptorsExtraction.exe"}));
   EXPECT_EQ(readFile(work / "lib/Zorvik.exe"), "#!/bin/sh\nsegmenter");
 }
 

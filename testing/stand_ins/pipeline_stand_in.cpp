@@ -62,7 +62,8 @@ int zorvik(const std::vector<std::string>& arguments, const std::string& fault) 
 int extractor(const std::vector<std::string>& arguments, const std::string& fault) {
   if (arguments.size() != 3 || arguments[1] != "-p") return 1;
   std::error_code error;
-  if (!std::filesystem::is_regular_file(arguments[2], error)) record("calls.log", "no parameter file " + arguments[2] + "\n");
+  if (!std::filesystem::is_regular_file(arguments[2], error))
+    record("calls.log", "no parameter file " + arguments[2] + "\n");
   const std::string list = readBytes("infiles.txt");
   record("lists.log", list + "|");
   if (fault == "writes-nothing") return 0;
