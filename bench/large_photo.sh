@@ -10,15 +10,8 @@
 # usage: bench/large_photo.sh <build dir> [<runs>] [<photo>]
 #   PREDICTOR_DIR=<folder>  takes SVMpredictfuzzy from there instead of the build
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "$1" && pwd)
 runs=${2:-3}
-photo=${3:-$root/../shared/photos/gc_bison_grassland.jpg}
-predictor_dir=$(cd "${PREDICTOR_DIR:-$build/tools/svm}" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-bash "$root/scripts/layout" "$build" "$work/run" >/dev/null
+source "$(dirname "$0")/common.sh"
 cd "$work/run"
 convert "$photo" -resize 4000x3000! -quality 92 "$work/big.jpg"
 export PATH="$predictor_dir:$PATH"

@@ -11,15 +11,8 @@
 #   PREDICTOR_DIR=<folder>  takes SVMpredictfuzzy from there instead of the build
 #   (to measure an earlier build of the predictor with the same Tamsel)
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "$1" && pwd)
 runs=${2:-20}
-photo=${3:-$root/../shared/photos/gc_bison_grassland.jpg}
-predictor_dir=$(cd "${PREDICTOR_DIR:-$build/tools/svm}" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-bash "$root/scripts/layout" "$build" "$work/run" >/dev/null
+source "$(dirname "$0")/common.sh"
 mkdir -p "$work/run/images/segmentationMasks" "$work/keep"
 cd "$work/run"
 cp "$photo" images/photo.jpg

@@ -24,11 +24,15 @@ std::string formatFeatures(std::span<const double> features) {
   return line;
 }
 
+std::string predictorInputText(const std::vector<std::span<const double>>& rows) {
+  std::string text;
+  for (const std::span<const double> row : rows) text += "+1" + formatFeatures(row) + "\n";
+  return text;
+}
+
 void writePredictorInput(const std::string& path, const std::vector<std::span<const double>>& rows,
                          platform::WriteReport report) {
-  platform::ReplacingFile file(path, report, platform::WriteMode::Text);
-  for (const std::span<const double> row : rows) file.write("+1" + formatFeatures(row) + "\n");
-  file.commit();
+  platform::replaceFile(path, predictorInputText(rows), report, platform::WriteMode::Text);
 }
 
 }  // namespace classification

@@ -20,8 +20,11 @@ std::string formatFeatures(std::span<const double> features);
 // A value in fixed notation with six decimals ("%f").
 std::string formatFixed(double value);
 
-// Writes one line per row, replacing `path` once the whole file is written;
-// a failure is reported as `report` says.
+// The whole input: "+1", the features and a line feed for every row.
+std::string predictorInputText(const std::vector<std::span<const double>>& rows);
+
+// Writes predictorInputText(rows) as `path` (in text mode), replacing it once
+// the whole file is written; a failure is reported as `report` says.
 void writePredictorInput(const std::string& path, const std::vector<std::span<const double>>& rows,
                          platform::WriteReport report);
 

@@ -20,17 +20,20 @@ int readRegionCount(const std::string& labelFilePath) {
   return imaging::regionCount(imaging::readLabelFile(labelFilePath));
 }
 
-FeatureTable readFeatureTable(const std::string& imageName, int regionCount, const std::string& labelFilePath) {
+FeatureTable readFeatureTable(const std::string& imageName, int regionCount, const std::string& labelFilePath,
+                              const std::string& directory) {
   FeatureTable table(static_cast<std::size_t>(regionCount), RegionFeatures{});
   for (const DescriptorKind kind : formats::kReadingOrder) {
     const formats::DescriptorFormat& format = formats::descriptorFormat(kind);
-    const std::vector<double> values = readDescriptors(imageName, kind);
+    // The path below the working directory starts with "./".
+    const std::string path = directory + descriptorPath(imageName, kind).substr(1);
+    const std::vector<double> values = readDescriptorFile(path, kind);
     const std::size_t perBlock = static_cast<std::size_t>(format.values);
     // Region j takes block j. A file with another number of blocks than the
     // label file has regions was made for another segmentation, for example
     // that of another photo sharing this one's base name.
     if (values.size() != perBlock * table.size())
-      platform::failStderrLine(descriptorPath(imageName, kind) + " describes " +
+      platform::failStderrLine(path + " describes " +
                                std::to_string(values.size() / perBlock) + " regions, but the label file " +
                                labelFilePath + " has " + std::to_string(table.size()));
     for (std::size_t region = 0; region < table.size(); ++region) {

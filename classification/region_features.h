@@ -42,6 +42,9 @@ int readRegionCount(const std::string& labelFilePath);
 // stops the run with "failure in reading file <path>\n"; a file with more or
 // fewer blocks than regionCount with one line on standard error, which names
 // the label file labelFilePath.
-FeatureTable readFeatureTable(const std::string& imageName, int regionCount, const std::string& labelFilePath);
+// `directory` stands for the working directory ("."), whose descriptors/
+// folder is read.
+FeatureTable readFeatureTable(const std::string& imageName, int regionCount, const std::string& labelFilePath,
+                              const std::string& directory = ".");
 
 }  // namespace classification

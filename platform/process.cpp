@@ -20,11 +20,6 @@ extern char** environ;
 namespace platform {
 namespace {
 
-void reportNotStarted(const std::string& program, int error) {
-  std::fprintf(stderr, "could not start %s: %s\n", program.c_str(), std::strerror(error));
-  std::fflush(stderr);
-}
-
 #ifdef _WIN32
 // A Windows program gets one command line, which its C runtime splits into
 // arguments again; quote each argument so that it comes back whole
@@ -49,13 +44,28 @@ std::string quoted(const std::string& argument) {
   return text;
 }
 
+std::string commandLine(const std::vector<std::string>& arguments) {
+  std::string line;
+  for (const std::string& argument : arguments) {
+    if (!line.empty()) line.push_back(' ');
+    line.append(quoted(argument));
+  }
+  return line;
+}
+
+// ".exe" added to a file name without an extension, as Windows starts it.
+std::filesystem::path withExtension(std::filesystem::path file) {
+  if (!file.has_extension()) file += ".exe";
+  return file;
+}
+
 // The program a name without a folder stands for: the first folder on PATH
-// that holds it (".exe" added to a name without an extension), as on POSIX;
-// empty when there is none. Windows' own search looks in the system folders
-// first, where convert.exe is another program altogether.
+// that holds it, as on POSIX; empty when there is none. Windows' own search
+// looks in the program's and the system folders first, where convert.exe is
+// another program altogether.
 std::string onPath(const std::string& name) {
   namespace fs = std::filesystem;
-  const std::string file = fs::path(name).has_extension() ? name : name + ".exe";
+  const fs::path file = withExtension(name);
   const char* folders = std::getenv("PATH");
   std::string rest = folders ? folders : "";
   while (!rest.empty()) {
@@ -66,6 +76,18 @@ std::string onPath(const std::string& name) {
     if (!folder.empty() && fs::is_regular_file(fs::path(folder) / file, error)) return (fs::path(folder) / file).string();
   }
   return "";
+}
+
+// The file to start for arguments[0]: a name without a folder is looked up
+// on PATH only, one with a folder taken as it stands, relative to
+// `directory` (the child's working directory, as on POSIX) when one is
+// given. Empty when the name is found nowhere.
+std::string programFile(const std::string& name, const std::string& directory) {
+  namespace fs = std::filesystem;
+  if (name.find_first_of("\\/:") == std::string::npos) return onPath(name);
+  fs::path file = withExtension(name);
+  if (!directory.empty() && file.is_relative()) file = fs::path(directory) / file;
+  return file.string();
 }
 
 // The errno value whose text describes why a program could not be started.
@@ -83,9 +105,51 @@ int startError(DWORD error) {
       return EINVAL;
   }
 }
+
+// Starts the program with the given standard streams (inheritable handles)
+// in `directory` (empty: the caller's) and waits for it. Returns its exit
+// status, or -1 with `error` set to an errno value when it could not be
+// started.
+int startAndWait(const std::vector<std::string>& arguments, const std::string& directory, HANDLE input,
+                 HANDLE output, HANDLE errors, int& error) {
+  const std::string program = programFile(arguments[0], directory);
+  if (program.empty()) {
+    error = ENOENT;
+    return -1;
+  }
+  std::string line = commandLine(arguments);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = input;
+  startup.hStdOutput = output;
+  startup.hStdError = errors;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                      directory.empty() ? nullptr : directory.c_str(), &startup, &process)) {
+    error = startError(GetLastError());
+    return -1;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD status = 0;
+  const bool ended = GetExitCodeProcess(process.hProcess, &status);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return ended ? static_cast<int>(status) : -1;
+}
 #else
-// The child's exit status, 128 + the signal that ended it, or -1.
-int waitForExit(pid_t child) {
+// Starts the program (looked up on PATH when its name holds no separator)
+// with the file actions given and waits for it. Returns its exit status,
+// 128 + the signal that ended it, or -1: with `error` set when it could not
+// be started.
+int startAndWait(const std::vector<std::string>& arguments, const posix_spawn_file_actions_t* actions, int& error) {
+  std::vector<std::string> copies(arguments);
+  std::vector<char*> argv;
+  for (std::string& argument : copies) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  pid_t child = 0;
+  error = posix_spawnp(&child, argv[0], actions, nullptr, argv.data(), environ);
+  if (error != 0) return -1;
   int status = 0;
   while (waitpid(child, &status, 0) == -1) {
     if (errno != EINTR) return -1;
@@ -96,67 +160,36 @@ int waitForExit(pid_t child) {
 }
 #endif
 
+std::string notStartedLine(const std::string& program, int error) {
+  return "could not start " + program + ": " + std::strerror(error) + "\n";
+}
+
 }  // namespace
 
 int runProgram(const std::vector<std::string>& arguments) {
   if (arguments.empty()) return -1;
   std::fflush(nullptr);
-
+  int error = 0;
 #ifdef _WIN32
-  // A name with a folder is taken as it stands (CreateProcess adds ".exe"
-  // when it has no extension); one without is looked up on PATH only. The
-  // standard streams are passed on as they stand, redirected or not.
-  std::string program;
-  if (arguments[0].find_first_of("\\/:") == std::string::npos) {
-    program = onPath(arguments[0]);
-    if (program.empty()) {
-      reportNotStarted(arguments[0], ENOENT);
-      return -1;
-    }
-  }
-  std::string commandLine;
-  for (const std::string& argument : arguments) {
-    if (!commandLine.empty()) commandLine.push_back(' ');
-    commandLine.append(quoted(argument));
-  }
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = reinterpret_cast<HANDLE>(_get_osfhandle(0));
-  startup.hStdOutput = reinterpret_cast<HANDLE>(_get_osfhandle(1));
-  startup.hStdError = reinterpret_cast<HANDLE>(_get_osfhandle(2));
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(program.empty() ? nullptr : program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-    reportNotStarted(arguments[0], startError(GetLastError()));
-    return -1;
-  }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD status = 0;
-  const bool ended = GetExitCodeProcess(process.hProcess, &status);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return ended ? static_cast<int>(status) : -1;
+  // The standard streams are passed on as they stand, redirected or not.
+  const int status = startAndWait(arguments, "", reinterpret_cast<HANDLE>(_get_osfhandle(0)),
+                                  reinterpret_cast<HANDLE>(_get_osfhandle(1)),
+                                  reinterpret_cast<HANDLE>(_get_osfhandle(2)), error);
 #else
-  std::vector<std::string> copies(arguments);
-  std::vector<char*> argv;
-  for (std::string& argument : copies) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-
-  pid_t child = 0;
-  const int error = posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ);
-  if (error != 0) {
-    reportNotStarted(arguments[0], error);
-    return -1;
-  }
-  return waitForExit(child);
+  const int status = startAndWait(arguments, nullptr, error);
 #endif
+  if (error != 0) {
+    std::fputs(notStartedLine(arguments[0], error).c_str(), stderr);
+    std::fflush(stderr);
+  }
+  return status;
 }
 
 int runProgramLogged(const std::vector<std::string>& arguments, const std::string& directory,
                      const std::string& log) {
   if (arguments.empty()) return -1;
   std::fflush(nullptr);
-
+  int error = 0;
 #ifdef _WIN32
   SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE output = CreateFileA(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
@@ -164,30 +197,9 @@ int runProgramLogged(const std::vector<std::string>& arguments, const std::strin
   if (output == INVALID_HANDLE_VALUE) return -1;
   HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  std::string commandLine;
-  for (const std::string& argument : arguments) {
-    if (!commandLine.empty()) commandLine.push_back(' ');
-    commandLine += quoted(argument);
-  }
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = input;
-  startup.hStdOutput = output;
-  startup.hStdError = output;
-  PROCESS_INFORMATION started{};
-  const BOOL created = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                      directory.c_str(), &startup, &started);
-  int status = -1;
-  if (created) {
-    WaitForSingleObject(started.hProcess, INFINITE);
-    DWORD code = 0;
-    if (GetExitCodeProcess(started.hProcess, &code)) status = static_cast<int>(code);
-    CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
-  } else {
-    const DWORD reason = GetLastError();
-    const std::string line = "could not start " + arguments[0] + ": error " + std::to_string(reason) + "\n";
+  const int status = startAndWait(arguments, directory, input, output, output, error);
+  if (error != 0) {
+    const std::string line = notStartedLine(arguments[0], error);
     DWORD written = 0;
     WriteFile(output, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   }
@@ -197,28 +209,22 @@ int runProgramLogged(const std::vector<std::string>& arguments, const std::strin
 #else
   const int output = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (output < 0) return -1;
-  std::vector<std::string> copies(arguments);
-  std::vector<char*> argv;
-  for (std::string& argument : copies) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, output, 1);
   posix_spawn_file_actions_adddup2(&actions, output, 2);
   posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
-  pid_t child = 0;
-  const int error = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
+  // The log (closed in the child once copied onto its streams) stays open
+  // here for the line saying why a program could not be started.
+  const int status = startAndWait(arguments, &actions, error);
   posix_spawn_file_actions_destroy(&actions);
   if (error != 0) {
-    const std::string line = "could not start " + arguments[0] + ": " + std::strerror(error) + "\n";
+    const std::string line = notStartedLine(arguments[0], error);
     [[maybe_unused]] const ssize_t written = write(output, line.data(), line.size());
-    close(output);
-    return -1;
   }
   close(output);
-  return waitForExit(child);
+  return status;
 #endif
 }
 

@@ -22,7 +22,9 @@ int runProgram(const std::vector<std::string>& arguments);
 // Runs the program as runProgram does, but in `directory`, with standard input
 // from the null device and standard output and standard error both going to
 // the file `log` (created or emptied; a relative name is taken from the
-// caller's working directory, not from `directory`). When the program cannot
+// caller's working directory, not from `directory`). A program name without a
+// separator is searched on PATH only, one with a separator is taken relative
+// to `directory`. When the program cannot
 // be started the log holds one line naming it and why, and -1 is returned;
 // -1 too, with nothing started, when the log cannot be created.
 int runProgramLogged(const std::vector<std::string>& arguments, const std::string& directory,

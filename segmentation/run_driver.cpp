@@ -59,13 +59,13 @@ imaging::GreyImage labelFileBytes(const imaging::IntMap& labels, int largest) {
   return bytes;
 }
 
-RunOutcome runSegmentation(const RunSettings& settings, Log& log) {
+Segmentation segmentImage(imaging::ColourImage full, const RunSettings& settings, Log& log) {
   const int factor = settings.reductionFactor;
   imaging::IntMap labels;
-  RunOutcome outcome;
+  Segmentation result;
+  RunOutcome& outcome = result.outcome;
   int regions = 0;
   {
-    imaging::ColourImage full = imaging::readColourImage(settings.inputPath(), settings.margin);
     const ReducedSize size = reducedSize(full.width(), full.height(), factor);
     imaging::IntMap reducedLabels(size.width, size.height);
     {
@@ -88,11 +88,16 @@ RunOutcome runSegmentation(const RunSettings& settings, Log& log) {
   regions = labels.empty() ? 0 : *std::max_element(labels.data(), labels.data() + labels.size());
   outcome.featureExtractionMs = processMilliseconds() - countStart;
 
-  imaging::GreyImage bytes = labelFileBytes(labels, regions);
-  labels = imaging::IntMap();
-  imaging::writeGreyImage(settings.outputPath(), bytes, settings.margin);
+  result.labelBytes = labelFileBytes(labels, regions);
   outcome.regions = regions;
-  return outcome;
+  return result;
+}
+
+RunOutcome runSegmentation(const RunSettings& settings, Log& log) {
+  Segmentation segmentation =
+      segmentImage(imaging::readColourImage(settings.inputPath(), settings.margin), settings, log);
+  imaging::writeGreyImage(settings.outputPath(), segmentation.labelBytes, settings.margin);
+  return segmentation.outcome;
 }
 
 }  // namespace segmentation

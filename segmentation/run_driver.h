@@ -48,9 +48,20 @@ long processMilliseconds();
 // value) and fail with one line on standard error.
 imaging::GreyImage labelFileBytes(const imaging::IntMap& labels, int largest);
 
-// Reads the image, clusters its block-reduced copy, carries the labels back
-// to full resolution, refines the borders when asked, counts the regions and
-// writes the label file.
+// The label file of an image, before its margin is restored, and the run's
+// figures.
+struct Segmentation {
+  imaging::GreyImage labelBytes;  // as labelFileBytes gives it
+  RunOutcome outcome;
+};
+
+// Clusters the block-reduced copy of `full` (the image as read, its margin
+// cut off), carries the labels back to full resolution, refines the borders
+// when asked and counts the regions. The file names and the margin of
+// `settings` are not used.
+Segmentation segmentImage(imaging::ColourImage full, const RunSettings& settings, Log& log);
+
+// Reads the image, segments it (segmentImage) and writes the label file.
 RunOutcome runSegmentation(const RunSettings& settings, Log& log);
 
 }  // namespace segmentation

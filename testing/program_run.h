@@ -37,16 +37,6 @@ inline void writeScript(const std::filesystem::path& path, const std::string& bo
                   fs::perm_options::add);
 }
 
-// Quotes text for the stand-in shell scripts the tests write.
-inline std::string shellQuoted(const std::string& text) {
-  std::string result = "'";
-  for (char c : text) {
-    if (c == '\'') result += "'\\''";
-    else result += c;
-  }
-  return result + "'";
-}
-
 // Runs words[0] (looked up on PATH when it holds no separator) with the other
 // words as arguments in `directory`. `pathPrefix`, when not empty, is put
 // ahead of PATH. The output passes through files in `scratch`.

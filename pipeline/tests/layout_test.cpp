@@ -29,14 +29,22 @@ std::vector<std::string> namesIn(const fs::path& folder) {
   return names;
 }
 
-TEST(Layout, LaysOutTheWorkingDirectoryAndCanRunAgain) {
-  TempDir root;
+// A stand-in build: the segmenter and the extractor at their places, as
+// scripts that say what they are, named as the platform builds them
+// (`extension` ".exe" for a Windows build).
+fs::path standInBuild(const TempDir& root, const std::string& extension = "") {
   const fs::path build = root.path() / "build";
-  const fs::path work = root.path() / "work";
   fs::create_directories(build / "segmentation");
   fs::create_directories(build / "tools/descriptors");
-  writeScript(build / "segmentation/Zorvik", "echo segmenter\n");
-  writeScript(build / "tools/descriptors/mpeg7DescriptorsExtraction", "echo extractor\n");
+  writeScript(build / ("segmentation/Zorvik" + extension), "echo segmenter\n");
+  writeScript(build / ("tools/descriptors/mpeg7DescriptorsExtraction" + extension), "echo extractor\n");
+  return build;
+}
+
+TEST(Layout, LaysOutTheWorkingDirectoryAndCanRunAgain) {
+  TempDir root;
+  const fs::path build = standInBuild(root);
+  const fs::path work = root.path() / "work";
 
   ProgramRun run = layout(root, build, work);
   ASSERT_EQ(run.status, 0) << run.errors;
@@ -55,6 +63,17 @@ TEST(Layout, LaysOutTheWorkingDirectoryAndCanRunAgain) {
   ASSERT_EQ(run.status, 0) << run.errors;
   EXPECT_EQ(readFile(work / "output/results.xml"), "kept");
   EXPECT_EQ(readFile(work / "lib/Zorvik"), "#!/bin/sh\necho newer segmenter\n");
+}
+
+// A Windows build's programs keep their ".exe", as Ferrow starts them there.
+TEST(Layout, LaysOutTheProgramsOfAWindowsBuild) {
+  TempDir root;
+  const fs::path work = root.path() / "work";
+  const ProgramRun run = layout(root, standInBuild(root, ".exe"), work);
+  ASSERT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(namesIn(work / "lib"),
+            (std::vector<std::string>{"Parfiles", "Zorvik.exe", "mpeg7DescriptorsExtraction.exe"}));
+  EXPECT_EQ(readFile(work / "lib/Zorvik.exe"), "#!/bin/sh\necho segmenter\n");
 }
 
 TEST(Layout, RefusesABuildWithoutTheSegmenter) {

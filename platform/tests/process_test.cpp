@@ -96,29 +96,35 @@ TEST(RunProgram, ReportsAProgramThatCannotBeStarted) {
   EXPECT_EQ(message.find('\n'), message.size() - 1) << "one line only";
 }
 
-#ifndef _WIN32
-// The logged start serves the collection's driver, which runs on POSIX only;
-// its tests use shell scripts.
-void writeScript(const std::filesystem::path& path, const std::string& body) {
-  testing_support::writeFile(path, "#!/bin/sh\n" + body);
-  std::filesystem::permissions(path, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
-                                         std::filesystem::perms::group_exec);
-}
-
+// The program's ./talk is taken in the folder it runs in, the log's relative
+// name in the caller's working directory.
 TEST(RunProgramLogged, RunsInTheFolderWithBothStreamsInTheLogAndNoInput) {
   TempDir dir;
-  std::filesystem::create_directory(dir / "work");
-  writeScript(dir / "work/talk", "pwd; echo out; echo err >&2; cat; echo \"[$1]\"; exit 4\n");
-  // The log's relative name is the caller's, the program's ./talk is the folder's.
-  const std::filesystem::path caller = std::filesystem::current_path();
-  std::filesystem::current_path(dir.path());
-  const int status = platform::runProgramLogged({"./talk", "two words"}, dir / "work", "talk.log");
-  std::filesystem::current_path(caller);
+  fs::create_directory(dir / "work");
+  const std::string talk = platform::executableName("talk");
+  fs::copy_file(TALK_PATH, dir.path() / "work" / talk);
+  const fs::path caller = fs::current_path();
+  fs::current_path(dir.path());
+  const int status = platform::runProgramLogged({std::string(".") + platform::kSeparator + talk, "4", "two words"},
+                                                dir / "work", "talk.log");
+  fs::current_path(caller);
   EXPECT_EQ(status, 4);
-  EXPECT_EQ(readFile(dir / "talk.log"),
-            std::filesystem::canonical(dir / "work").string() + "\nout\nerr\n[two words]\n");
-  EXPECT_EQ(platform::runProgramLogged({"sh", "-c", "echo again"}, dir / "work", dir / "talk.log"), 0);
-  EXPECT_EQ(readFile(dir / "talk.log"), "again\n") << "the log starts empty";
+  const std::string log = readFile(dir / "talk.log");
+  const std::size_t firstLineEnd = log.find('\n');
+  ASSERT_NE(firstLineEnd, std::string::npos) << log;
+  EXPECT_TRUE(fs::equivalent(log.substr(0, firstLineEnd), dir / "work")) << log;
+  EXPECT_EQ(log.substr(firstLineEnd), "\nout\nerr\n[two words]\n");
+}
+
+TEST_F(WithStandInsOnPath, RunsALoggedProgramFromPathOnlyIntoAnEmptiedLog) {
+  const std::string log = dir / "logged.log";
+  testing_support::writeFile(log, "an earlier run's words\n");
+  EXPECT_EQ(platform::runProgramLogged({"exit_with", "5"}, dir.path().string(), log), 5);
+  EXPECT_EQ(readFile(log), "") << "the log starts empty";
+
+  platform::setEnvironmentVariable("PATH", bin.string());
+  EXPECT_EQ(platform::runProgramLogged({"hostname"}, dir.path().string(), log), -1);
+  EXPECT_EQ(readFile(log).rfind("could not start hostname: ", 0), 0u) << readFile(log);
 }
 
 TEST(RunProgramLogged, LogsAProgramThatCannotBeStarted) {
@@ -129,9 +135,7 @@ TEST(RunProgramLogged, LogsAProgramThatCannotBeStarted) {
   const std::string line = readFile(dir / "missing.log");
   EXPECT_EQ(line.rfind("could not start " + (dir / "missing") + ": ", 0), 0u) << line;
   EXPECT_EQ(line.find('\n'), line.size() - 1) << "one line only";
-  EXPECT_EQ(platform::runProgramLogged({"true"}, dir.path().string(), dir / "no-such-folder/x.log"), -1);
+  EXPECT_EQ(platform::runProgramLogged({EXIT_WITH_PATH}, dir.path().string(), dir / "no-such-folder/x.log"), -1);
 }
-
-#endif
 
 }  // namespace

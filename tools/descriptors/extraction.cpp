@@ -80,15 +80,19 @@ std::vector<Block> computeDescriptor(DescriptorKind kind, const imaging::ColourI
   return {};
 }
 
+std::string descriptorText(DescriptorKind kind, const imaging::ColourImage& pixels, const imaging::GreyImage& labels,
+                           const std::vector<Region>& regions) {
+  const std::vector<Block> blocks = computeDescriptor(kind, pixels, labels, regions);
+  return descriptorDocument(kindInfo(kind), regions, blocks, pixels.width(), pixels.height());
+}
+
 void extractDescriptor(const std::string& parameterFile) {
   const KindInfo& kind = kindInfo(readParameterFile(parameterFile));
   const ListedImage image = readListFile("infiles.txt");
   const imaging::ColourImage pixels = readPixels(image);
   const imaging::GreyImage labels = readLabels(image, pixels.width(), pixels.height());
   const std::vector<Region> regions = findRegions(labels);
-  const std::vector<Block> blocks = computeDescriptor(kind.kind, pixels, labels, regions);
-  platform::replaceFile(std::string(kind.outputFile),
-                        descriptorDocument(kind, regions, blocks, pixels.width(), pixels.height()),
+  platform::replaceFile(std::string(kind.outputFile), descriptorText(kind.kind, pixels, labels, regions),
                         platform::WriteReport::OpeningClosing);
 }
 

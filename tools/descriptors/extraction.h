@@ -41,6 +41,11 @@ imaging::GreyImage readLabels(const ListedImage& image, int width, int height);
 std::vector<Block> computeDescriptor(DescriptorKind kind, const imaging::ColourImage& pixels,
                                      const imaging::GreyImage& labels, const std::vector<Region>& regions);
 
+// The text of the descriptor file of `kind` for every region of the image:
+// computeDescriptor, then descriptorDocument.
+std::string descriptorText(DescriptorKind kind, const imaging::ColourImage& pixels, const imaging::GreyImage& labels,
+                           const std::vector<Region>& regions);
+
 // One whole run: the descriptor the parameter file selects, for every region
 // of the image named in "infiles.txt", written to the descriptor's file in
 // the current directory.

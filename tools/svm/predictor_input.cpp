@@ -52,12 +52,18 @@ std::vector<std::string> splitWords(const std::string& line) {
 std::vector<FeatureVector> readPredictorInput(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) platform::failStderrLine("cannot open the test data file " + path);
+  std::vector<FeatureVector> rows = parsePredictorInput(in, path);
+  if (in.bad()) platform::failStderrLine("cannot read the test data file " + path);
+  return rows;
+}
+
+std::vector<FeatureVector> parsePredictorInput(std::istream& in, const std::string& name) {
   std::vector<FeatureVector> rows;
   std::string line;
   long lineNumber = 0;
   while (std::getline(in, line)) {
     ++lineNumber;
-    const std::string where = path + " line " + std::to_string(lineNumber);
+    const std::string where = name + " line " + std::to_string(lineNumber);
     const std::vector<std::string> words = splitWords(line);
     double label = 0.0;
     if (words.empty() || !parseNumber(words[0], label)) {
@@ -86,7 +92,6 @@ std::vector<FeatureVector> readPredictorInput(const std::string& path) {
     }
     rows.push_back(std::move(row));
   }
-  if (in.bad()) platform::failStderrLine("cannot read the test data file " + path);
   return rows;
 }
 
