@@ -62,10 +62,17 @@ collection::RunResult run(const fs::path& directory, const std::vector<std::stri
   return result;
 }
 
+std::vector<std::string> engineOptions(const std::string& engine) {
+  if (engine.empty()) return {};
+  return {"--engine", engine};
+}
+
 collection::RunResult annotate(const std::vector<std::string>& options, const fs::path& photos, const fs::path& output) {
   std::vector<std::string> arguments = {ANNOTATE_PATH};
-  if (std::find(options.begin(), options.end(), "--engine") == options.end())
-    arguments.insert(arguments.end(), {"--engine", kEngine});
+  if (std::find(options.begin(), options.end(), "--engine") == options.end()) {
+    const std::vector<std::string> engine = engineOptions(kEngine);
+    arguments.insert(arguments.end(), engine.begin(), engine.end());
+  }
   arguments.insert(arguments.end(), options.begin(), options.end());
   arguments.push_back(photos.string());
   arguments.push_back(output.string());

@@ -29,14 +29,17 @@ void keepCredits(const fs::path& folder);
 // Runs `arguments` in `directory`, output and errors captured together.
 collection::RunResult run(const fs::path& directory, const std::vector<std::string>& arguments);
 
-// The chain the tests run annotate with when they do not choose one: the
-// programs until the in-process chain is built, then "in-process", the
-// default. kEngines are the chains the end-to-end test runs and compares.
-inline const std::string kEngine = "programs";
-inline const std::vector<std::string> kEngines = {"programs"};
+// The chain the tests run annotate with when they do not choose one, ""
+// for annotate's default (the in-process chain); kEngines are the chains the
+// end-to-end test runs and compares with each other, "" again the default.
+inline const std::string kEngine = "";
+inline const std::vector<std::string> kEngines = {"programs", ""};
 
-// Runs the build's annotate with `options` (and "--engine kEngine" unless
-// they choose an engine), then the photo and output folders.
+// "--engine <engine>", or nothing for the default.
+std::vector<std::string> engineOptions(const std::string& engine);
+
+// Runs the build's annotate with `options` (and engineOptions(kEngine)
+// unless they choose an engine), then the photo and output folders.
 collection::RunResult annotate(const std::vector<std::string>& options, const fs::path& photos, const fs::path& output);
 
 // The label file and results file of Ferrow then Tamsel run by hand on
