@@ -132,8 +132,8 @@ void stage(const fs::path& slot, const fs::path& staging, PhotoRecord& record) {
   }
   const std::string imageName = fs::path(kNormalised).filename().string();
   for (const formats::DescriptorKind kind : formats::kExtractionOrder)
-    addFile(slot / classification::descriptorPath(imageName, kind), staging, std::string(formats::descriptorFormat(kind).shortName) + ".xml",
-            record);
+    addFile(slot / classification::descriptorPath(imageName, kind), staging,
+            std::string(formats::descriptorFormat(kind).shortName) + ".xml", record);
   addFile(slot / kResults, staging, "results.xml", record);
   writePng((staging / "overlay.png").string(), overlay);
   record.files.push_back({"overlay.png", fs::file_size(staging / "overlay.png")});
