@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "classification/descriptor_readers.h"
 #include "collection/normalise.h"
 #include "collection/overlay.h"
 #include "formats/exchanged_formats.h"
@@ -24,19 +25,7 @@ namespace fs = std::filesystem;
 namespace collection {
 namespace {
 
-// The fixed names of the photo inside a slot.
-// The normalised photo is a PPM: no compression to pay for, and the
-// converter Ferrow starts reads it back unchanged.
-constexpr const char* kNormalised = "images/photo.ppm";
-constexpr const char* kLabels = "images/segmentationMasks/photo.seg";
-constexpr const char* kMaskPrefix = "RegionMask.photo.ppm.";
-constexpr const char* kResults = "output/classification-results.photo.ppm.ORM.xml";
 constexpr const char* kLayoutMark = ".laid-out";
-
-// Where Ferrow files the photo's descriptor file of a kind.
-std::string descriptorFile(formats::DescriptorKind kind) {
-  return std::string(formats::kDescriptorFolder) + "/photo.ppm" + std::string(formats::descriptorFormat(kind).suffix);
-}
 
 class JobFailure : public std::runtime_error {
  public:
@@ -49,16 +38,22 @@ std::string lowerExtension(const fs::path& photo) {
   return extension;
 }
 
+// Removes everything in `folder` but the entry named `kept`, making the
+// folder when it is missing.
+void emptyFolder(const fs::path& folder, const std::string& kept = "") {
+  fs::create_directories(folder);
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+    if (entry.path().filename() != kept) fs::remove_all(entry.path());
+}
+
 // Leftovers of an earlier photo (or of a job killed half-way) go, the folders
-// the programs expect stay.
+// the programs expect stay. The folders themselves are kept from photo to
+// photo: making a folder is the dearest of the file system's operations here.
 void clearSlot(const fs::path& slot) {
-  fs::remove_all(slot / "images");
-  for (const char* folder : {"descriptors", "output"}) {
-    fs::remove_all(slot / folder);
-    fs::create_directories(slot / folder);
-  }
+  emptyFolder(slot / "images", "segmentationMasks");
+  emptyFolder(slot / "images/segmentationMasks");
+  for (const char* folder : {"descriptors", "output"}) emptyFolder(slot / folder);
   for (const char* file : {"infiles.txt", "testDataFile.txt", "output.txt"}) fs::remove(slot / file);
-  fs::create_directories(slot / "images/segmentationMasks");
 }
 
 // Turns the photo upright, flattens it onto white, scales it and writes it as
@@ -80,20 +75,6 @@ void normalise(const ChainSettings& settings, const fs::path& slot, const fs::pa
   if (std::min(record.width, record.height) < kSmallestSide)
     throw JobFailure("too small to segment: " + std::to_string(record.width) + " x " + std::to_string(record.height) +
                      " pixels (at least " + std::to_string(kSmallestSide) + " on each side)");
-}
-
-void runStep(const fs::path& slot, const std::string& name, const std::vector<std::string>& command,
-             const std::vector<std::string>& products) {
-  const RunResult run = runIn(slot, command, slot / (name + ".log"));
-  std::error_code error;
-  bool made = true;
-  for (const std::string& product : products) made = made && fs::is_regular_file(slot / product, error);
-  if (run.status == 0 && made) return;
-  std::string message = lastLine(run.output);
-  if (message.empty()) message = run.status == 0 ? "made no " + products.front() : "exit status " + std::to_string(run.status);
-  // The programs' own lines mostly name the program already.
-  if (message.rfind(name + ": ", 0) == 0) throw JobFailure(message);
-  throw JobFailure(name + ": " + message);
 }
 
 bool isGrey(const imaging::ColourImage& image) {
@@ -149,9 +130,10 @@ void stage(const fs::path& slot, const fs::path& staging, PhotoRecord& record) {
     if (!fs::is_regular_file(mask, error)) break;
     addFile(mask, staging, "mask." + std::to_string(region) + ".pgm", record);
   }
+  const std::string imageName = fs::path(kNormalised).filename().string();
   for (const formats::DescriptorKind kind : formats::kExtractionOrder)
-    addFile(slot / descriptorFile(kind), staging, std::string(formats::descriptorFormat(kind).shortName) + ".xml",
-            record);
+    addFile(slot / classification::descriptorPath(imageName, kind), staging,
+            std::string(formats::descriptorFormat(kind).shortName) + ".xml", record);
   addFile(slot / kResults, staging, "results.xml", record);
   writePng((staging / "overlay.png").string(), overlay);
   record.files.push_back({"overlay.png", fs::file_size(staging / "overlay.png")});
@@ -218,7 +200,7 @@ void prepareSlot(const ChainSettings& settings, const fs::path& slot) {
   writeFile(slot / kLayoutMark, wanted);
 }
 
-PhotoRecord annotatePhoto(const ChainSettings& settings, const fs::path& slot, const fs::path& photo,
+PhotoRecord annotatePhoto(Chain& chain, const ChainSettings& settings, const fs::path& slot, const fs::path& photo,
                           const fs::path& output, const std::string& relative) {
   const auto start = std::chrono::steady_clock::now();
   const fs::path destination = publishedFolder(output, relative);
@@ -228,11 +210,7 @@ PhotoRecord annotatePhoto(const ChainSettings& settings, const fs::path& slot, c
   try {
     clearSlot(slot);
     normalise(settings, slot, photo, record);
-    const std::string listName = fs::path(settings.concepts).filename().string();
-    std::vector<std::string> ferrowProducts{kLabels};
-    for (const formats::DescriptorKind kind : formats::kExtractionOrder) ferrowProducts.push_back(descriptorFile(kind));
-    runStep(slot, "Ferrow", {settings.ferrow, kNormalised}, ferrowProducts);
-    runStep(slot, "Tamsel", {settings.tamsel, kNormalised, listName}, {kResults});
+    chain.run(slot);
     fs::create_directories(destination.parent_path());
     fs::remove_all(staging);
     stage(slot, staging, record);

@@ -1,16 +1,21 @@
 #pragma once
 // One photo of a collection, start to end: normalised into a job slot's
-// working directory, run through Ferrow and Tamsel there, its overlay drawn,
-// and its files published into the output folder in one rename.
+// working directory, run through a chain there (the programs Ferrow and
+// Tamsel, or their steps in this process), its overlay drawn, and its files
+// published into the output folder in one rename. A job annotates one photo
+// after the other in the same slot.
 
 #include <filesystem>
 #include <string>
 
+#include "collection/chain.h"
 #include "collection/record.h"
 
 namespace collection {
 
-// The programs of the chain and what the slots are laid out with.
+// The programs of the chain and what the slots are laid out with; the chain
+// in this process takes its concept list and models from the laid-out slot
+// too.
 struct ChainSettings {
   std::string ferrow;      // Ferrow's path
   std::string tamsel;      // Tamsel's path
@@ -44,16 +49,17 @@ class Slot {
 
 // Lays out the slot when it was never laid out, or laid out for other
 // programs, concepts or models: the layout command, then the concept list and
-// models chosen. Throws std::runtime_error when the layout command fails.
+// models chosen. Both chains' prepare() call it. Throws std::runtime_error
+// when the layout command fails.
 void prepareSlot(const ChainSettings& settings, const std::filesystem::path& slot);
 
-// Annotates `photo` in `slot` (prepared) and publishes
+// Annotates `photo` in `slot` (prepared for `chain`) with `chain` and publishes
 // <output>/<relative>/: labels.seg, mask.<n>.pgm, RS.xml, SC.xml, HT.xml,
 // EH.xml, results.xml, overlay.png and, last, annotation.txt. A photo that
 // fails publishes nothing and leaves its record under
 // <output>/.annotate/failed/ instead. Returns the record either way; throws
 // only when not even the failure record can be written.
-PhotoRecord annotatePhoto(const ChainSettings& settings, const std::filesystem::path& slot,
+PhotoRecord annotatePhoto(Chain& chain, const ChainSettings& settings, const std::filesystem::path& slot,
                           const std::filesystem::path& photo, const std::filesystem::path& output,
                           const std::string& relative);
 

@@ -62,8 +62,17 @@ collection::RunResult run(const fs::path& directory, const std::vector<std::stri
   return result;
 }
 
+std::vector<std::string> engineOptions(const std::string& engine) {
+  if (engine.empty()) return {};
+  return {"--engine", engine};
+}
+
 collection::RunResult annotate(const std::vector<std::string>& options, const fs::path& photos, const fs::path& output) {
   std::vector<std::string> arguments = {ANNOTATE_PATH};
+  if (std::find(options.begin(), options.end(), "--engine") == options.end()) {
+    const std::vector<std::string> engine = engineOptions(kEngine);
+    arguments.insert(arguments.end(), engine.begin(), engine.end());
+  }
   arguments.insert(arguments.end(), options.begin(), options.end());
   arguments.push_back(photos.string());
   arguments.push_back(output.string());
@@ -118,8 +127,40 @@ std::map<std::string, std::vector<std::string>> imagesByPhoto(const fs::path& ou
   return rows;
 }
 
-std::map<std::string, int> finishedJobs(const fs::path& output) {
-  std::map<std::string, int> jobs;
+std::vector<std::string> shellWords(const std::string& line) {
+  std::vector<std::string> words;
+  std::string word;
+  bool inWord = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (c == ' ' || c == '\t') {
+      if (inWord) words.push_back(word);
+      word.clear();
+      inWord = false;
+      continue;
+    }
+    inWord = true;
+    if (c == '\'') {
+      const std::size_t end = line.find('\'', i + 1);
+      word += line.substr(i + 1, end - i - 1);
+      i = end == std::string::npos ? line.size() : end;
+    } else if (c == '"') {
+      for (++i; i < line.size() && line[i] != '"'; ++i) {
+        if (line[i] == '\\' && i + 1 < line.size() && std::string("\"\\$`").find(line[i + 1]) != std::string::npos) ++i;
+        word += line[i];
+      }
+    } else if (c == '\\' && i + 1 < line.size()) {
+      word += line[++i];
+    } else {
+      word += c;
+    }
+  }
+  if (inWord) words.push_back(word);
+  return words;
+}
+
+std::vector<LoggedJob> jobLog(const fs::path& output) {
+  std::vector<LoggedJob> jobs;
   std::istringstream lines(collection::readWholeFile(output / "joblog.txt"));
   std::string line;
   while (std::getline(lines, line)) {
@@ -127,13 +168,25 @@ std::map<std::string, int> finishedJobs(const fs::path& output) {
     std::vector<std::string> fields;
     std::istringstream split(line);
     std::string field;
-    while (std::getline(split, field, '\t')) fields.push_back(field);
-    if (fields.size() < 9) continue;
-    const std::string command = fields[8];
-    const std::string photo = command.substr(command.rfind(' ') + 1);
-    jobs[photo] += fields[6] == "0" ? 1 : 0;
+    // Seq, Host, Starttime, JobRuntime, Send, Receive, Exitval, Signal, Command.
+    for (int i = 0; i < 8 && std::getline(split, field, '\t'); ++i) fields.push_back(field);
+    std::getline(split, field);
+    if (fields.size() < 8) continue;
+    LoggedJob job;
+    job.status = std::stoi(fields[6]);
+    const std::vector<std::string> words = shellWords(field);
+    const auto separator = std::find(words.begin(), words.end(), "--");
+    if (separator != words.end()) job.photos.assign(separator + 1, words.end());
+    jobs.push_back(job);
   }
   return jobs;
+}
+
+std::map<std::string, int> jobsNaming(const std::vector<LoggedJob>& jobs, std::size_t first) {
+  std::map<std::string, int> named;
+  for (std::size_t i = first; i < jobs.size(); ++i)
+    for (const std::string& photo : jobs[i].photos) named[photo] += 1;
+  return named;
 }
 
 }  // namespace batch_support

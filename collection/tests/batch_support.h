@@ -29,7 +29,17 @@ void keepCredits(const fs::path& folder);
 // Runs `arguments` in `directory`, output and errors captured together.
 collection::RunResult run(const fs::path& directory, const std::vector<std::string>& arguments);
 
-// Runs the build's annotate with `options`, then the photo and output folders.
+// The chain the tests run annotate with when they do not choose one, ""
+// for annotate's default (the in-process chain); kEngines are the chains the
+// end-to-end test runs and compares with each other, "" again the default.
+inline const std::string kEngine = "";
+inline const std::vector<std::string> kEngines = {"programs", ""};
+
+// "--engine <engine>", or nothing for the default.
+std::vector<std::string> engineOptions(const std::string& engine);
+
+// Runs the build's annotate with `options` (and engineOptions(kEngine)
+// unless they choose an engine), then the photo and output folders.
 collection::RunResult annotate(const std::vector<std::string>& options, const fs::path& photos, const fs::path& output);
 
 // The label file and results file of Ferrow then Tamsel run by hand on
@@ -51,7 +61,21 @@ std::vector<std::vector<std::string>> table(const fs::path& file);
 // Rows of images.csv by photo.
 std::map<std::string, std::vector<std::string>> imagesByPhoto(const fs::path& output);
 
-// Per photo (the job log's last field), the number of jobs with exit status 0.
-std::map<std::string, int> finishedJobs(const fs::path& output);
+// One line of GNU parallel's job log in the output folder: a job's exit
+// status and the photos it was given (the words of its command after "--",
+// as the job list names them: "./a/b.jpg").
+struct LoggedJob {
+  int status = -1;
+  std::vector<std::string> photos;
+};
+std::vector<LoggedJob> jobLog(const fs::path& output);
+
+// The words of a command line as a POSIX shell splits them (blanks between
+// words; '...', "..." and backslash quoting), which is how parallel writes
+// the commands into its job log.
+std::vector<std::string> shellWords(const std::string& line);
+
+// Per photo, the number of logged jobs from the `first`-th on that name it.
+std::map<std::string, int> jobsNaming(const std::vector<LoggedJob>& jobs, std::size_t first = 0);
 
 }  // namespace batch_support

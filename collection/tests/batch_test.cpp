@@ -7,7 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <map>
+#include <set>
 #include <thread>
 
 #include "batch_support.h"
@@ -40,16 +43,22 @@ fs::path tenPhotos() {
   return folder;
 }
 
-// One uninterrupted batch of tenPhotos() with -j 2, made once.
-const fs::path& referenceBatch() {
-  static const fs::path output = [] {
-    const fs::path out = freshFolder("reference-out");
-    const auto result = annotate({"-j", "2"}, tenPhotos(), out);
+// One uninterrupted batch of tenPhotos() with -j 2 and `engine` ("" for the
+// default), made once.
+const fs::path& batchOf(const std::string& engine) {
+  static std::map<std::string, fs::path> outputs;
+  if (!outputs.count(engine)) {
+    const fs::path out = freshFolder("reference-out-" + (engine.empty() ? std::string("default") : engine));
+    std::vector<std::string> options = engineOptions(engine);
+    options.insert(options.end(), {"-j", "2"});
+    const auto result = annotate(options, tenPhotos(), out);
     EXPECT_EQ(result.status, 0) << result.output;
-    return out;
-  }();
-  return output;
+    outputs[engine] = out;
+  }
+  return outputs.at(engine);
 }
+
+const fs::path& referenceBatch() { return batchOf(kEngine); }
 
 std::vector<std::string> photoNames(const fs::path& folder) {
   std::vector<std::string> names;
@@ -60,8 +69,10 @@ std::vector<std::string> photoNames(const fs::path& folder) {
   return names;
 }
 
-TEST(Batch, PublishesTablesOverlaysAndTheReportWithTheAnswersOfHandRuns) {
-  const fs::path& output = referenceBatch();
+class EveryEngine : public testing::TestWithParam<std::string> {};
+
+TEST_P(EveryEngine, PublishesTablesOverlaysAndTheReportWithTheAnswersOfHandRuns) {
+  const fs::path& output = batchOf(GetParam());
   const auto images = imagesByPhoto(output);
   const auto names = photoNames(tenPhotos());
   ASSERT_EQ(images.size(), names.size());
@@ -85,16 +96,35 @@ TEST(Batch, PublishesTablesOverlaysAndTheReportWithTheAnswersOfHandRuns) {
   const std::string report = readWholeFile(output / "report.html");
   EXPECT_NE(report.find("gc_chambord.jpg/overlay.png"), std::string::npos);
   EXPECT_NE(report.find("data-concept=\"sky\""), std::string::npos);
+  if (GetParam() != "programs") {
+    const auto expected = publishedFiles(batchOf("programs"));
+    const auto actual = publishedFiles(output);
+    EXPECT_EQ(actual.size(), expected.size());
+    for (const auto& [name, content] : expected) {
+      ASSERT_EQ(actual.count(name), 1u) << name;
+      EXPECT_TRUE(actual.at(name) == content) << name << " differs from the programs' batch";
+    }
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(Batch, EveryEngine, testing::ValuesIn(kEngines), [](const auto& engine) {
+  return engine.param.empty() ? std::string("default") : engine.param == "programs" ? std::string("programs") : "other";
+});
 
 // Starts annotate in a process group of its own, kills the whole group with
 // SIGKILL once `published` photos are published, and waits for it.
 void killHalfWay(const fs::path& photos, const fs::path& output, int published) {
+  std::vector<std::string> words = {ANNOTATE_PATH};
+  for (const std::string& option : engineOptions(kEngine)) words.push_back(option);
+  words.insert(words.end(), {"-j", "1", photos.string(), output.string()});
+  std::vector<char*> arguments;
+  for (std::string& word : words) arguments.push_back(word.data());
+  arguments.push_back(nullptr);
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
     setpgid(0, 0);
-    execl(ANNOTATE_PATH, ANNOTATE_PATH, "-j", "1", photos.c_str(), output.c_str(), static_cast<char*>(nullptr));
+    execv(ANNOTATE_PATH, arguments.data());
     _exit(127);
   }
   setpgid(child, child);
@@ -111,33 +141,56 @@ void killHalfWay(const fs::path& photos, const fs::path& output, int published) 
   ASSERT_TRUE(WIFSIGNALED(status));
 }
 
+// The samples, and copies of them in again/: fourteen photos, which with
+// -j 1 go four to a job. The kill comes when six are published: the first
+// job has ended and is logged, the second has published two photos and is
+// stopped before it ends and before GNU parallel logs it.
 TEST(Batch, ResumesAfterSigkillWithIdenticalFilesAndRedoesNothingFinished) {
   const fs::path photos = freshFolder("resume-photos");
   keepCredits(photos);
-  for (const fs::path& photo : samplePhotos()) fs::copy_file(photo, photos / photo.filename());
+  fs::create_directories(photos / "again");
+  for (const fs::path& photo : samplePhotos()) {
+    fs::copy_file(photo, photos / photo.filename());
+    fs::copy_file(photo, photos / "again" / photo.filename());
+  }
   const fs::path output = freshFolder("resume-out");
-  killHalfWay(photos, output, 3);
-  const auto finishedBefore = finishedJobs(output);
+  killHalfWay(photos, output, 6);
+  const std::vector<std::string> names = photoNames(photos);
+  std::set<std::string> doneAtKill;
+  for (const std::string& name : names)
+    if (collection::isComplete(output / name)) doneAtKill.insert("./" + name);
+  const auto loggedAtKill = jobLog(output);
   const auto result = annotate({"-j", "2"}, photos, output);
   EXPECT_EQ(result.status, 0) << result.output;
-  EXPECT_NE(result.output.find("skipped as done"), std::string::npos);
+  EXPECT_NE(result.output.find(std::to_string(doneAtKill.size()) + " skipped as done"), std::string::npos)
+      << result.output;
 
-  auto expected = publishedFiles(referenceBatch());
-  std::erase_if(expected, [](const auto& file) { return file.first.find('/') != file.first.rfind('/'); });
+  std::map<std::string, std::string> expected;
+  for (const auto& [name, content] : publishedFiles(referenceBatch())) {
+    if (name.find('/') != name.rfind('/')) continue;  // the reference's subfolder
+    expected[name] = content;
+    expected["again/" + name] = content;
+  }
   const auto actual = publishedFiles(output);
   EXPECT_EQ(actual.size(), expected.size());
   for (const auto& [name, content] : expected) {
     ASSERT_EQ(actual.count(name), 1u) << name;
     EXPECT_TRUE(actual.at(name) == content) << name << " differs from the uninterrupted batch";
   }
-  const auto finished = finishedJobs(output);
-  EXPECT_GE(finishedBefore.size(), 2u);
-  // A photo published just before the kill may miss its job log line (GNU
-  // parallel writes it after the job ends); it is done all the same, and the
-  // files above show it. No photo may be done twice.
-  for (const fs::path& photo : samplePhotos()) {
-    const auto entry = finished.find("./" + photo.filename().string());
-    EXPECT_LE(entry == finished.end() ? 0 : entry->second, 1) << photo.filename() << " done once, not twice";
+
+  const auto namedAtKill = jobsNaming(loggedAtKill);
+  for (const LoggedJob& job : loggedAtKill) EXPECT_EQ(job.photos.size(), 4u) << "four photos a job";
+  EXPECT_TRUE(std::any_of(doneAtKill.begin(), doneAtKill.end(), [&](const std::string& photo) {
+    return !namedAtKill.count(photo);
+  })) << "a photo published by the killed job, which has no job log line";
+  const auto jobs = jobLog(output);
+  const auto rerun = jobsNaming(jobs, loggedAtKill.size());
+  const auto all = jobsNaming(jobs);
+  for (const std::string& name : names) {
+    const std::string photo = "./" + name;
+    SCOPED_TRACE(photo);
+    EXPECT_EQ(rerun.count(photo), doneAtKill.count(photo) ? 0u : 1u) << "the rerun does what was not done, only that";
+    EXPECT_LE(all.count(photo) ? all.at(photo) : 0, 1) << "done once, not twice";
   }
 }
 
@@ -152,8 +205,14 @@ TEST(Batch, AwkwardNamesAndEqualNamesInTwoFoldersStayApart) {
     fs::copy_file(samples[i % samples.size()], photos / names[i]);
   }
   const fs::path output = freshFolder("names-out");
-  const auto result = annotate({"-j", "2"}, photos, output);
+  // One slot: the seven photos go two to a job, the names passed on together.
+  const auto result = annotate({"-j", "1"}, photos, output);
   EXPECT_EQ(result.status, 0) << result.output;
+  const auto jobs = jobLog(output);
+  EXPECT_EQ(jobs.size(), 4u);
+  std::map<std::string, int> expectedNames;
+  for (const std::string& name : names) expectedNames["./" + name] = 1;
+  EXPECT_EQ(jobsNaming(jobs), expectedNames);
   const auto images = imagesByPhoto(output);
   EXPECT_EQ(images.size(), names.size());
   for (std::size_t i = 0; i < names.size(); ++i) {
@@ -180,7 +239,8 @@ TEST(Batch, BadPhotosFailWithTheirMessagesAndAreTriedAgain) {
   collection::writeFile(photos / "truncated.jpg", whole.substr(0, whole.size() / 3));
   ASSERT_EQ(run(photos, {"convert", "-size", "4x4", "xc:red", "tiny.png"}).status, 0);
   const fs::path output = freshFolder("bad-out");
-  const auto result = annotate({"-j", "2"}, photos, output);
+  // One slot, two photos a job: good.jpg after empty.jpg in the same job.
+  const auto result = annotate({"-j", "1"}, photos, output);
   EXPECT_EQ(result.status, 1) << result.output;
   EXPECT_NE(result.output.find("1 annotated, 4 failed"), std::string::npos) << result.output;
   const auto images = imagesByPhoto(output);
@@ -198,7 +258,7 @@ TEST(Batch, BadPhotosFailWithTheirMessagesAndAreTriedAgain) {
   const auto again = annotate({"-j", "2"}, photos, output);
   EXPECT_EQ(again.status, 1);
   EXPECT_NE(again.output.find("0 annotated, 4 failed, 1 skipped as done"), std::string::npos) << again.output;
-  EXPECT_EQ(finishedJobs(output).at("./good.jpg"), 1);
+  EXPECT_EQ(jobsNaming(jobLog(output)).at("./good.jpg"), 1);
 }
 
 TEST(Batch, PhotosAreTurnedUprightFlattenedAndScaledButNeverEnlarged) {
@@ -255,8 +315,10 @@ TEST(Batch, RunsFromAnInstalledPrefixWithNothingElseSetUp) {
   fs::copy_file(samplePhotos()[0], photos / "one.jpg");
   const fs::path output = freshFolder("installed-out");
   const std::string annotatePath = (prefix / "bin/annotate").string();
-  const auto result = run(photos, {"env", "-i", "PATH=/usr/bin:/bin", "HOME=" + photos.string(), annotatePath, "-j", "1",
-                                   ".", output.string()});
+  std::vector<std::string> command = {"env", "-i", "PATH=/usr/bin:/bin", "HOME=" + photos.string(), annotatePath};
+  for (const std::string& option : engineOptions(kEngine)) command.push_back(option);
+  command.insert(command.end(), {"-j", "1", ".", output.string()});
+  const auto result = run(photos, command);
   EXPECT_EQ(result.status, 0) << result.output;
   EXPECT_EQ(readWholeFile(output / "one.jpg/results.xml"), handRun(samplePhotos()[0], freshFolder("installed-hand")).results);
   const auto help = run(photos, {annotatePath, "--help"});
@@ -266,6 +328,8 @@ TEST(Batch, RunsFromAnInstalledPrefixWithNothingElseSetUp) {
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.output.rfind("annotate ", 0), 0u);
   EXPECT_EQ(run(photos, {annotatePath, "--bogus", ".", "out"}).status, 2);
+  EXPECT_EQ(run(photos, {annotatePath, "--engine", "bogus", ".", "out"}).status, 2);
+  EXPECT_NE(help.output.find("--engine"), std::string::npos);
 }
 
 }  // namespace

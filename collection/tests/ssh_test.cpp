@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <thread>
@@ -84,16 +85,25 @@ TEST(Ssh, TwoMachinesGiveTheFilesOfALocalBatch) {
   const fs::path photos = folder / "photos";
   fs::create_directories(photos / "sub dir");
   keepCredits(photos);
+  // Nine photos over two one-slot logins: two photos a job, travelling
+  // together, a name that needs quoting among them.
   const auto samples = samplePhotos();
-  for (std::size_t i = 0; i < 4; ++i) fs::copy_file(samples[i], photos / (i % 2 ? "sub dir" : ".") / samples[i].filename());
+  for (std::size_t i = 0; i < samples.size(); ++i)
+    fs::copy_file(samples[i], photos / (i % 2 ? "sub dir" : ".") / samples[i].filename());
+  fs::copy_file(samples[0], photos / "sub dir" / "it's \"$(touch injected)\".jpg");
   collection::writeFile(photos / "broken.jpg", "not a photo");
+  const std::string annotated = std::to_string(samples.size() + 1);
   {
     std::ofstream logins(folder / "logins");
     logins << server.login(folder / "machine-a") << "\n" << server.login(folder / "machine-b") << "\n";
   }
   const auto remote = annotate({"--sshloginfile", (folder / "logins").string()}, photos, folder / "remote-out");
   EXPECT_EQ(remote.status, 1) << remote.output;
-  EXPECT_NE(remote.output.find("4 annotated, 1 failed"), std::string::npos) << remote.output;
+  EXPECT_NE(remote.output.find(annotated + " annotated, 1 failed"), std::string::npos) << remote.output;
+  const auto jobs = jobLog(folder / "remote-out");
+  EXPECT_TRUE(std::any_of(jobs.begin(), jobs.end(), [](const LoggedJob& job) { return job.photos.size() == 2; }))
+      << "several photos a job";
+  EXPECT_EQ(jobsNaming(jobs).at("./sub dir/it's \"$(touch injected)\".jpg"), 1);
   const auto local = annotate({"-j", "2"}, photos, folder / "local-out");
   EXPECT_EQ(local.status, 1) << local.output;
 
@@ -109,7 +119,9 @@ TEST(Ssh, TwoMachinesGiveTheFilesOfALocalBatch) {
   EXPECT_TRUE(fs::is_directory(folder / "machine-b"));
 
   const auto again = annotate({"--sshloginfile", (folder / "logins").string()}, photos, folder / "remote-out");
-  EXPECT_NE(again.output.find("0 annotated, 1 failed, 4 skipped as done"), std::string::npos) << again.output;
+  EXPECT_NE(again.output.find("0 annotated, 1 failed, " + annotated + " skipped as done"), std::string::npos)
+      << again.output;
+  EXPECT_FALSE(fs::exists(photos / "injected"));
 }
 
 }  // namespace
