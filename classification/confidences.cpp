@@ -2,14 +2,13 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <span>
 
 #include "classification/predictor_input.h"
 #include "formats/exchanged_formats.h"
 #include "platform/failure.h"
 #include "platform/files.h"
+#include "platform/mapped_file.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/replacing_file.h"
@@ -49,13 +48,8 @@ std::optional<std::string> ProgramPredictor::answer(const std::string& conceptNa
   platform::removeFile(kPredictionFile);
   // The concept name stays one argument whatever it holds.
   platform::runProgram({kPredictor, kInputFile, modelPath(conceptName), kPredictionFile});
-  std::optional<std::string> text;
-  {
-    std::ifstream in(kPredictionFile, std::ios::binary);
-    if (!in) return std::nullopt;
-    text.emplace(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  platform::removeFile(kPredictionFile);
+  std::optional<std::string> text = platform::readWholeFile(kPredictionFile);
+  if (text) platform::removeFile(kPredictionFile);
   return text;
 }
 

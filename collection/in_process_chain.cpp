@@ -24,6 +24,7 @@
 #include "imaging/label_reader.h"
 #include "imaging/pnm.h"
 #include "pipeline/region_masks.h"
+#include "pipeline/segmentation_arguments.h"
 #include "platform/failure.h"
 #include "platform/files.h"
 #include "platform/replacing_file.h"
@@ -42,17 +43,12 @@ namespace {
 const std::string kImageFolder = fs::path(kNormalised).parent_path().string() + "/";
 const std::string kImageName = fs::path(kNormalised).filename().string();
 
-// Ferrow's segmentation: blocks of 8 by 8 pixels, two texture levels,
-// texture and border refinement on, no margin, at most 10 regions.
+// Ferrow's segmentation, read from Ferrow's arguments by Zorvik's own
+// reader (the folders and name are not used: the pixels are in memory).
 segmentation::RunSettings segmenterSettings() {
-  segmentation::RunSettings settings;
-  settings.reductionFactor = 8;
-  settings.ldc = 2;
-  settings.texture = true;
-  settings.refine = true;
-  settings.margin = 0;
-  settings.maxAreaNum = 10;
-  return settings;
+  std::vector<const char*> arguments{"Zorvik", ".", ".", "photo"};
+  arguments.insert(arguments.end(), pipeline::kSegmentationArguments.begin(), pipeline::kSegmentationArguments.end());
+  return segmentation::parseCommandLine(static_cast<int>(arguments.size()), arguments.data());
 }
 
 // A path the programs name relative to the working directory ("./x" or
@@ -96,7 +92,7 @@ class InProcessChain : public Chain {
         step("reading the photo", slot, [&] { return imaging::readColourImage(inSlot(slot, kNormalised)); });
     const imaging::GreyImage labels = step("segmenting", slot, [&] {
       segmentation::Log log;  // the segmenter's progress text is not wanted here
-      imaging::GreyImage bytes = segmentation::segmentImage(pixels, segmenterSettings(), log).labelBytes;
+      imaging::GreyImage bytes = segmentation::segmentImage(pixels, segmentation_, log).labelBytes;
       imaging::writeGreyImage(inSlot(slot, kLabels), bytes);
       return bytes;
     });
@@ -131,6 +127,7 @@ class InProcessChain : public Chain {
   }
 
   ChainSettings settings_;
+  const segmentation::RunSettings segmentation_ = segmenterSettings();
   fs::path slot_;
   std::unique_ptr<svm_tools::LoadedModelsPredictor> predictor_;
 };

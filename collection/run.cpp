@@ -2,9 +2,8 @@
 
 #include <unistd.h>
 
-#include <fstream>
-#include <sstream>
 
+#include "platform/mapped_file.h"
 #include "platform/process.h"
 #include "platform/replacing_file.h"
 
@@ -30,10 +29,7 @@ std::string lastLine(const std::string& output) {
 }
 
 std::string readWholeFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return platform::readWholeFile(path.string()).value_or("");
 }
 
 std::filesystem::path besideHidden(const std::filesystem::path& path, const std::string& tag) {

@@ -19,6 +19,7 @@
 #include "imaging/label_reader.h"
 #include "imaging/pnm.h"
 #include "pipeline/region_masks.h"
+#include "pipeline/segmentation_arguments.h"
 #include "platform/failure.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -194,11 +195,11 @@ void convertToPpm(const ImageArgument& image) {
   }
 }
 
-// Blocks of 8 by 8 pixels, two texture levels, texture and border refinement
-// on, no margin, at most 10 regions. The label file must be complete and of
-// the image's size.
+// The label file must be complete and of the image's size.
 void segment(const ImageArgument& image) {
-  platform::runProgram({kSegmenter, image.directory, image.directory, image.baseName, "8", "2", "1", "1", "0", "10"});
+  std::vector<std::string> command{kSegmenter, image.directory, image.directory, image.baseName};
+  command.insert(command.end(), pipeline::kSegmentationArguments.begin(), pipeline::kSegmentationArguments.end());
+  platform::runProgram(command);
   try {
     const imaging::PnmHeader ppm = imaging::readColourImageHeader(ppmPath(image));
     const imaging::GreyImage labels = imaging::readLabelFile(labelPath(image));

@@ -10,7 +10,6 @@ namespace svm_tools {
 LoadedModelsPredictor::LoadedModelsPredictor(std::string directory) : directory_(std::move(directory)) {}
 
 void LoadedModelsPredictor::takeTestData(const std::string& text) {
-  rows_.clear();
   std::istringstream in(text);
   rows_ = parsePredictorInput(in, "the test data");
 }
